@@ -1,0 +1,56 @@
+// RenderContext: the one rendering record every part reaches its shared GL state
+// through: the texture slot table, the render targets, the two camera records, the
+// current pointer record and the loading-progress hook. One static instance lives
+// in the application record for the whole process.
+#pragma once
+
+#include "geometry/vector3.h"
+
+#include <GL/glew.h>
+
+#include <array>
+
+struct PointerState;
+
+constexpr int texture_slot_count = 10000;
+constexpr int render_target_count = 16;
+
+struct RenderContext {
+    void (*progress_callback)(double step) = nullptr;
+    PointerState* pointer = nullptr;
+    GLuint font_list_base = 0;  // display lists of the optional outline font (never built)
+    view_pose frame_camera{vector3::of(0, 2, 0), vector3::of(0, 0, 0), vector3::of(0, 0, 1)};
+    view_pose projector_camera{vector3::of(0, 0, 0), vector3::of(0, 0, 0), vector3::of(0, 0, 0)};
+    bool generate_mipmaps = false;
+    std::array<GLuint, texture_slot_count> texture_ids{};
+    std::array<GLuint, render_target_count> ms_color0{};
+    std::array<GLuint, render_target_count> ms_color1{};
+    std::array<GLuint, render_target_count> ms_color2{};  // reserved, never created
+    std::array<GLuint, render_target_count> ms_depth{};
+    std::array<GLuint, render_target_count> ms_fbo{};
+    std::array<GLuint, render_target_count> resolve_fbo{};
+    int texture_base = 0;
+    double fov_offset = 0.0;
+
+    // Slot table and filtering.
+    void bind_texture_slot(int slot);
+    void report_progress(double step);
+    void set_linear_filtering();
+
+    // Render targets and their attachment textures.
+    void create_render_target(int target, int width, int height, int samples);
+    void attach_color_texture(int target, int attachment, int slot);
+    void attach_depth_texture(int target, int slot);
+    void bind_render_target(int target, int count);
+    void resolve_render_target(int target, int width, int height, int count, bool with_depth);
+    void bind_window_framebuffer();
+    void create_color_target_texture(int slot, int width, int height, int unused);
+    void create_depth_texture(int slot, int width, int height);
+    void create_noise_texture(int slot, int width, int height);
+
+    // Image textures from JPEG files.
+    void load_jpeg_texture(const char* file_name, int slot);
+    void load_jpeg_normal_map(const char* file_name, int slot);
+
+    GLuint texture_of_slot(int slot) const { return texture_ids[slot + texture_base]; }
+};

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Install what is missing, build, and run every test headless. Without a DISPLAY
+# it starts its own Xvfb for the GL and GUI tests and stops it afterwards.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+"$here/scripts/setup.sh"
+
+xvfb_pid=""
+cleanup() { if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi; }
+trap cleanup EXIT
+if [[ -z "${DISPLAY:-}" ]]; then
+  for n in $(seq 90 199); do
+    [[ -e "/tmp/.X$n-lock" || -e "/tmp/.X11-unix/X$n" ]] && continue
+    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+      xdpyinfo -display ":$n" >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+      export DISPLAY=":$n"
+      echo "Started Xvfb on $DISPLAY"
+      break
+    fi
+    kill "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+  done
+  [[ -n "$xvfb_pid" ]] || { echo "test.sh: could not start Xvfb" >&2; exit 1; }
+fi
+
+cd "$here/build"
+ctest --output-on-failure -j "$(nproc)" --timeout 600

@@ -1,0 +1,19 @@
+// The part interface: one self-contained piece of the show that loads its assets
+// in init and draws one frame per draw call. The frame driver owns the parts.
+#pragma once
+
+#include <cstdint>
+
+struct FrameTiming;
+struct PointerState;
+struct RenderContext;
+
+class parts {
+public:
+    virtual ~parts() = default;
+    virtual void draw(FrameTiming* timing, RenderContext* context, PointerState* pointer) = 0;
+    virtual void init(RenderContext* context) = 0;
+
+    int32_t active_flag = 0;  // set to 1 once init has returned
+    double part_time = 0.0;   // position on the timeline, kept by the key-state recorder
+};
