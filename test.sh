@@ -30,3 +30,11 @@ fi
 
 cd "$here/build"
 ctest --output-on-failure -j "$(nproc)" --timeout 600
+
+# Replay the fuzzers' corpora and regression files under ASan and UBSan.
+if compgen -G "$here/tests/fuzz/*_fuzzer.cpp" >/dev/null; then
+  cmake -S "$here/tests/fuzz" -B "$here/build/fuzz" -DCMAKE_C_COMPILER=clang \
+    -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build "$here/build/fuzz" -j "$(nproc)"
+  (cd "$here/build/fuzz" && ctest --output-on-failure --timeout 600)
+fi
