@@ -1,0 +1,26 @@
+// The three built-in diagnostics, all switched off in the show by the application
+// record's start values: the key-state recorder ("state.txt"), the frame-time log
+// and the asset list collector. Each works on the record it is given.
+#pragma once
+
+#include "timeline/diagnostic_records.h"
+
+#include <cstdint>
+#include <vector>
+
+// Key-state recorder.
+void load_key_states(key_state_record& record, const char* path);
+void save_key_states(const key_state_record& record, const char* path);
+void find_key_state(key_state_record& record, double time);
+// Digit keys 0 to 7 held in the application record's key table jump the music to
+// their cue times and restore the nearest recorded row (run once per frame).
+void run_digit_jumps();
+
+// Frame-time log.
+void open_frame_log(frame_time_log& log, const char* path, double duration);
+void record_frame_rate(frame_time_log& log, double rate, double time, int32_t value);
+void write_frame_log(frame_time_log& log);
+
+// Asset list: writes the report on the application record's asset list stream and
+// copies each distinct file once into "C:/lumivane/".
+void collect_assets(double load_seconds);
