@@ -1,0 +1,55 @@
+// The debug GL error check and its run-time switch. Errors are written to
+// standard error so that they stay apart from the shader logs on standard output.
+#include "render/gl_check.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+
+namespace gl_check {
+
+namespace {
+
+#ifdef NDEBUG
+bool checks_on = false;
+#else
+bool checks_on = true;
+#endif
+int logged = 0;
+
+const char* error_name(GLenum error) {
+    switch (error) {
+        case GL_INVALID_ENUM: return "GL_INVALID_ENUM";
+        case GL_INVALID_VALUE: return "GL_INVALID_VALUE";
+        case GL_INVALID_OPERATION: return "GL_INVALID_OPERATION";
+        case GL_STACK_OVERFLOW: return "GL_STACK_OVERFLOW";
+        case GL_STACK_UNDERFLOW: return "GL_STACK_UNDERFLOW";
+        case GL_OUT_OF_MEMORY: return "GL_OUT_OF_MEMORY";
+        case GL_INVALID_FRAMEBUFFER_OPERATION_EXT: return "GL_INVALID_FRAMEBUFFER_OPERATION";
+        default: return "unknown GL error";
+    }
+}
+
+}  // namespace
+
+bool enabled() { return checks_on; }
+
+void set_enabled(bool on) { checks_on = on; }
+
+int check(const char* where) {
+    if (!checks_on) return 0;
+    int found = 0;
+    // A lost context reports GL_CONTEXT_LOST forever; the bound keeps the loop finite.
+    for (GLenum error = glGetError(); error != GL_NO_ERROR && found < 32; error = glGetError()) {
+        std::fprintf(stderr, "GL error 0x%04x (%s) after %s\n", error, error_name(error), where);
+        ++found;
+    }
+    logged += found;
+    return found;
+}
+
+int logged_count() { return logged; }
+
+void reset_logged_count() { logged = 0; }
+
+}  // namespace gl_check

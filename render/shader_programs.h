@@ -1,0 +1,66 @@
+// ShaderProgramTable: GLSL shaders and programs built from source files into
+// slots the caller chooses, with uniforms and samplers set by name (the location
+// is looked up on every call, no cache). Objects are never deleted.
+#pragma once
+
+#include "geometry/vector3.h"
+
+#include <GL/glew.h>
+
+#include <array>
+#include <optional>
+#include <string>
+
+constexpr int shader_slot_count = 10128;
+
+// Every shader source name ("PostProcessing//f_godrays") gets this extension.
+constexpr const char* shader_file_extension = ".glsl";
+
+class ShaderProgramTable {
+public:
+    std::array<GLuint, shader_slot_count> fragment_shaders{};
+    std::array<GLuint, shader_slot_count> vertex_shaders{};
+    std::array<GLuint, shader_slot_count> programs{};
+
+    // The whole file read as raw bytes; an empty file gives an empty text. A file
+    // that cannot be opened prints "Cannot open shader source file." and gives
+    // none; a read failure prints the failure and gives the text padded to size.
+    static std::optional<std::string> read_shader_source(const std::string& path);
+
+    // Paths are names without the extension, relative to the working directory.
+    void compile_vertex_shader(const std::string& path, int slot);
+    void compile_fragment_shader(const std::string& path, int slot);
+    // Builds the slot's program from both shaders; does not make it current.
+    void create_program(const std::string& vertex_path, const std::string& fragment_path, int slot);
+    // Builds the slot's program from a fragment shader alone and makes it current.
+    void create_fragment_program(const std::string& fragment_path, int slot);
+    // Writes the shader's info log (at most 999 characters) and a newline to
+    // standard output, then flushes.
+    static void print_shader_log(GLuint shader);
+
+    void use_program(int slot) const;
+    static void use_fixed_function();
+
+    // Each looks `name` up in the slot's program and sets it in the current one;
+    // a name the program lacks changes nothing.
+    void set_uniform_1f(int slot, const std::string& name, float v) const;
+    void set_uniform_3f(int slot, const std::string& name, float a, float b, float c) const;
+    void set_uniform_4f(int slot, const std::string& name, float a, float b, float c, float d) const;
+    void set_uniform_1i(int slot, const std::string& name, int v) const;
+    void set_uniform_3i(int slot, const std::string& name, int a, int b, int c) const;
+    void set_uniform_4i(int slot, const std::string& name, int a, int b, int c, int d) const;
+    // Binds `texture` to `target` on `unit` and points the sampler `name` at that
+    // unit; the unit stays active afterwards.
+    void bind_sampler(GLenum target, int slot, int unit, const std::string& name, GLuint texture) const;
+
+    // Loads bias * scale * perspective * look-at of `camera` into the texture
+    // matrix of unit 2, then reactivates unit 0 and leaves the matrix mode at
+    // GL_TEXTURE. A degenerate camera (all zero) contributes the identity.
+    // `slot` and `name` are accepted for the callers' sake and not used.
+    void load_projective_texture_matrix(int slot, const std::string& name, const view_pose& camera,
+                                        double fov, double aspect, double near_plane,
+                                        double far_plane) const;
+
+private:
+    GLint location(int slot, const std::string& name) const;
+};
