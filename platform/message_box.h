@@ -11,3 +11,10 @@ enum class message_answer { ok, yes, no };
 // only written to standard error; a Yes/No question then answers No.
 message_answer show_message_box(const char* text, const char* caption, message_icon icon,
                                 message_buttons buttons = message_buttons::ok);
+
+// Tests answer the boxes themselves: with a handler set, every box still goes to
+// standard error, then the handler gives the answer instead of a window. A null
+// handler restores the real boxes.
+using message_box_handler = message_answer (*)(const char* text, const char* caption, message_icon icon,
+                                               message_buttons buttons);
+void set_message_box_handler(message_box_handler handler);

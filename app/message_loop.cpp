@@ -1,0 +1,42 @@
+// The message loop and its idle pass. The loop never waits: with an empty queue it
+// draws and swaps at once, so the frame rate is bound by the buffer swap, and a
+// minimised window keeps swapping without drawing.
+#include "app/message_loop.h"
+
+#include "app/app_record.h"
+#include "platform/window_system.h"
+#include "timeline/frame_driver.h"
+
+loop_platform window_loop_platform() {
+    loop_platform platform;
+    platform.peek = [](window_message& message) { return peek_message(message); };
+    platform.dispatch = [](const window_message& message) { return dispatch_message(message); };
+    platform.drive_frame = [] { drive_frame(); };
+    platform.swap_buffers = [] { swap_window_buffers(app.window); };
+    return platform;
+}
+
+void start_fade() {
+    if (app.fade_started) return;
+    app.fade_started = 1;
+    app.fade_start_time = app.frame_timing.demo_time;
+}
+
+void idle_pass(const loop_platform& platform) {
+    if (app.active) platform.drive_frame();
+    if (app.keys[VK_ESCAPE]) start_fade();
+    platform.swap_buffers();
+    if (app.keys[VK_F1]) app.keys[VK_F1] = 0;
+}
+
+int run_message_loop(const loop_platform& platform) {
+    window_message message;
+    for (;;) {
+        if (platform.peek(message)) {
+            if (message.message == WM_QUIT) return int(message.wparam);
+            platform.dispatch(message);
+        } else {
+            idle_pass(platform);
+        }
+    }
+}

@@ -1,0 +1,29 @@
+// The message loop: window messages are dispatched while any wait; each idle pass
+// drives one frame (while the window is active), starts the closing fade on Escape,
+// swaps buffers and lets a held F1 count for one pass only. The platform calls are
+// passed in, so the rules run the same on the real window and on a test double.
+#pragma once
+
+#include "platform/window_messages.h"
+
+#include <functional>
+
+struct loop_platform {
+    std::function<bool(window_message&)> peek;
+    std::function<intptr_t(const window_message&)> dispatch;
+    std::function<void()> drive_frame;
+    std::function<void()> swap_buffers;
+};
+
+// The real platform: the SDL message queue, the registered window procedure, the
+// frame driver and the main window's buffer swap.
+loop_platform window_loop_platform();
+
+// One pass with an empty queue.
+void idle_pass(const loop_platform& platform);
+
+// Runs until the quit message; returns its exit code.
+int run_message_loop(const loop_platform& platform);
+
+// Sets the fade flag and remembers the demo time, unless the fade already runs.
+void start_fade();

@@ -1,0 +1,123 @@
+// SDL2 implementation of the windowing layer. SDL owns the X11 connection, the GLX
+// visual choice (made when an OpenGL window is created) and the display-mode change
+// of full-screen windows.
+#include "platform/window_system.h"
+
+#include <SDL2/SDL.h>
+
+bool register_window_class(window_procedure_fn procedure) {
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    set_window_procedure(procedure);
+    return true;
+}
+
+bool unregister_window_class() {
+    set_window_procedure(nullptr);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return true;
+}
+
+bool find_fullscreen_mode(int width, int height, int bits) {
+    int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w == width && mode.h == height) return true;
+    }
+    return false;
+}
+
+void request_pixel_format() {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+SDL_Window* create_window(const char* title, int x, int y, int width, int height, bool fullscreen) {
+    uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS;
+    SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, flags);
+    if (window == nullptr) return nullptr;
+    if (fullscreen) {
+        SDL_DisplayMode mode{};
+        mode.w = width;
+        mode.h = height;
+        SDL_DisplayMode closest;
+        if (SDL_GetClosestDisplayMode(0, &mode, &closest) == nullptr ||
+            SDL_SetWindowDisplayMode(window, &closest) != 0) {
+            SDL_DestroyWindow(window);
+            return nullptr;
+        }
+    }
+    return window;
+}
+
+void destroy_window(SDL_Window* window) {
+    if (window != nullptr) SDL_DestroyWindow(window);
+}
+
+void show_window(SDL_Window* window) {
+    SDL_ShowWindow(window);
+    SDL_RaiseWindow(window);
+    SDL_SetWindowInputFocus(window);
+}
+
+pixel_format_report read_pixel_format() {
+    pixel_format_report format;
+    int double_buffer = 0;
+    SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &format.red_bits);
+    SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &format.green_bits);
+    SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &format.blue_bits);
+    SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &format.alpha_bits);
+    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &format.depth_bits);
+    SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &double_buffer);
+    format.double_buffer = double_buffer != 0;
+    return format;
+}
+
+bool pixel_format_acceptable(const pixel_format_report& format) {
+    return format.double_buffer && format.red_bits >= 8 && format.green_bits >= 8 &&
+           format.blue_bits >= 8 && format.alpha_bits >= 1 && format.depth_bits >= 24;
+}
+
+void* create_gl_context(SDL_Window* window) { return SDL_GL_CreateContext(window); }
+
+bool make_gl_context_current(SDL_Window* window, void* context) {
+    return SDL_GL_MakeCurrent(window, context) == 0;
+}
+
+bool release_current_gl_context() {
+    SDL_Window* window = SDL_GL_GetCurrentWindow();
+    if (window == nullptr) return true;  // nothing is current
+    return SDL_GL_MakeCurrent(window, nullptr) == 0;
+}
+
+void delete_gl_context(void* context) { SDL_GL_DeleteContext(context); }
+
+void swap_window_buffers(SDL_Window* window) {
+    if (window != nullptr) SDL_GL_SwapWindow(window);
+}
+
+void restore_desktop_mode(SDL_Window* window) {
+    if (window != nullptr) SDL_SetWindowFullscreen(window, 0);
+}
+
+void show_cursor(bool visible) {
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void hold_off_screen_saver() { SDL_DisableScreenSaver(); }
+
+void client_size(SDL_Window* window, int& width, int& height) { SDL_GetWindowSize(window, &width, &height); }
+
+void client_position(SDL_Window* window, int& x, int& y) { SDL_GetWindowPosition(window, &x, &y); }

@@ -1,0 +1,67 @@
+// The windowing layer on SDL2: the window class (video start-up plus the window
+// procedure), the window with an exact client size, the full-screen display mode,
+// the OpenGL context with its pixel format, buffer swaps, the cursor and the
+// screen saver. Every call reports failure by its result, never by exception.
+#pragma once
+
+#include "platform/window_messages.h"
+
+#include <cstdint>
+
+struct SDL_Window;
+
+// Starts the video subsystem and makes `procedure` the procedure messages are
+// dispatched to. False when the video subsystem cannot start.
+bool register_window_class(window_procedure_fn procedure);
+// Stops the video subsystem again.
+bool unregister_window_class();
+
+// True when the display offers a mode of exactly width x height; `bits` is kept
+// for the caller's record (the desktop's colour depth is used).
+bool find_fullscreen_mode(int width, int height, int bits);
+
+// The pixel format every window is created with: double buffer, RGBA with at least
+// one alpha bit, 24-bit depth, no stencil; an OpenGL 2.1 context with the fixed
+// function pipeline. Must precede create_window.
+void request_pixel_format();
+
+// Windowed: a caption with a close box, not resizable, the client area exactly
+// width x height with its top-left corner at (x, y). Full screen: borderless, in the
+// display mode width x height. Hidden until show_window. Null on failure.
+SDL_Window* create_window(const char* title, int x, int y, int width, int height, bool fullscreen);
+// Destroys the window; a null window is ignored.
+void destroy_window(SDL_Window* window);
+// Shows the window, raises it and gives it the keyboard focus.
+void show_window(SDL_Window* window);
+
+// Pixel format actually obtained, checked against the request.
+struct pixel_format_report {
+    int red_bits = 0;
+    int green_bits = 0;
+    int blue_bits = 0;
+    int alpha_bits = 0;
+    int depth_bits = 0;
+    bool double_buffer = false;
+};
+pixel_format_report read_pixel_format();
+bool pixel_format_acceptable(const pixel_format_report& format);
+
+// The OpenGL context: null on failure.
+void* create_gl_context(SDL_Window* window);
+bool make_gl_context_current(SDL_Window* window, void* context);
+// Makes no context current; false when the platform refuses.
+bool release_current_gl_context();
+void delete_gl_context(void* context);
+void swap_window_buffers(SDL_Window* window);
+
+// Leaves full screen and restores the desktop mode.
+void restore_desktop_mode(SDL_Window* window);
+void show_cursor(bool visible);
+
+// Keeps the screen saver and monitor power-down away while the show runs.
+void hold_off_screen_saver();
+
+// Size of the window's client area, as the window system reports it.
+void client_size(SDL_Window* window, int& width, int& height);
+// Position of the client area's top-left corner on the screen.
+void client_position(SDL_Window* window, int& x, int& y);
