@@ -30,6 +30,10 @@ void set_view(const RenderContext& context) {
 }  // namespace
 
 void part_loader::draw(FrameTiming*, RenderContext* context, PointerState*) {
+    // The window framebuffer is bound before the attributes are saved: the saved
+    // draw and read buffers then belong to it, and restoring them cannot hand a
+    // framebuffer object's attachment names to the window.
+    context->bind_window_framebuffer();
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     // Both matrices the frame changes are saved, so the caller's come back whole.
     glMatrixMode(GL_PROJECTION);
@@ -37,7 +41,6 @@ void part_loader::draw(FrameTiming*, RenderContext* context, PointerState*) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
 
-    context->bind_window_framebuffer();
     set_view(*context);
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
