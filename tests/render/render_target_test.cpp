@@ -182,23 +182,6 @@ TEST_F(RenderGlTest, NoiseTextureIsFilledColumnByColumn) {
     EXPECT_TRUE(components == 3 || components == GL_RGB || components == GL_RGB8) << components;
 }
 
-TEST_F(RenderGlTest, DepthTextureMatchesTheRenderbufferDepthFormat) {
-    context->create_depth_texture(50, 8, 8);
-    context->create_render_target(1, 8, 8, 0);
-    GLint texture_bits = 0, renderbuffer_bits = 0, mode = 0, wrap = 0;
-    glBindTexture(GL_TEXTURE_2D, context->texture_of_slot(50));
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_DEPTH_SIZE, &texture_bits);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_DEPTH_TEXTURE_MODE, &mode);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrap);
-    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, context->ms_depth[1]);
-    glGetRenderbufferParameterivEXT(GL_RENDERBUFFER_EXT, GL_RENDERBUFFER_DEPTH_SIZE_EXT,
-                                    &renderbuffer_bits);
-    EXPECT_EQ(texture_bits, 24);
-    EXPECT_EQ(renderbuffer_bits, texture_bits);
-    EXPECT_EQ(mode, GL_LUMINANCE);
-    EXPECT_EQ(wrap, GL_CLAMP_TO_EDGE);
-}
-
 TEST_F(RenderGlTest, SlotsBindTheirTexturesAndProgressGoesToTheHook) {
     context->bind_texture_slot(77);  // never created: the default texture
     GLint bound = -1;

@@ -88,24 +88,6 @@ TEST_F(RenderGlTest, UnusedSecondAndThirdInputsLeaveTheirSamplersAlone) {
     EXPECT_EQ(out[2], 100);
 }
 
-TEST_F(RenderGlTest, ZeroPassesOnlyRebindTheWindowAndFlattenTheState) {
-    context->create_render_target(0, pass_size, pass_size, 0);
-    glEnable(GL_BLEND);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_FOG);
-    glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
-    run_screen_pass(*context, *table, 0, 0, 0, pass_size, pass_size, 0, 0, -1, -1);
-    GLint framebuffer = -1;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &framebuffer);
-    EXPECT_EQ(framebuffer, 0);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    EXPECT_FALSE(glIsEnabled(GL_FOG));
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[3], 1.0f);
-}
-
 // A 2 x 2 texture with a distinct colour per texel, drawn with the fixed
 // pipeline over the whole 64 x 64 window; corner pixels show the orientation.
 class ScreenQuad : public RenderGlTest {
@@ -171,9 +153,3 @@ TEST_F(ScreenQuad, ClearingTheRotationKeepsOnlyTheTranslation) {
     EXPECT_EQ(at(61, 2), red);
 }
 
-TEST(ScreenQuadCoordinates, TextureScaleSpansTheQuadAndMirroringSwapsColumns) {
-    using coords = std::array<std::array<float, 2>, 4>;
-    EXPECT_EQ(screen_quad_tex_coords(2.0, 3.0f), (coords{{{0, 0}, {3, 0}, {3, 3}, {0, 3}}}));
-    EXPECT_EQ(screen_quad_tex_coords(-2.0, 3.0f), (coords{{{3, 0}, {0, 0}, {0, 3}, {3, 3}}}));
-    EXPECT_EQ(screen_quad_tex_coords(0.0, 1.0f), (coords{{{1, 0}, {0, 0}, {0, 1}, {1, 1}}}));
-}
