@@ -80,11 +80,11 @@ void reset_flat_state() {
 
 void run_screen_pass(RenderContext& context, const ShaderProgramTable& table, int program,
                      int target, int passes, int width, int height, int source, int destination,
-                     int second, int third) {
+                     int second, int third, const char* name) {
     context.bind_window_framebuffer();
     reset_flat_state();
-    const std::string name =
-        "screen pass (program " + std::to_string(program) + ", target " + std::to_string(target) + ")";
+    const std::string where = std::string(name) + " (program " + std::to_string(program) +
+                              ", target " + std::to_string(target) + ")";
     for (int i = 0; i < passes; ++i) {
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();
@@ -104,7 +104,7 @@ void run_screen_pass(RenderContext& context, const ShaderProgramTable& table, in
         glPopMatrix();
         context.resolve_render_target(target, width, height, 1, false);
         context.bind_window_framebuffer();
-        gl_check::check(name.c_str());
+        gl_check::check(where.c_str());
     }
     context.bind_window_framebuffer();
 }

@@ -27,6 +27,7 @@ void reset_flat_state();
 // (each reads the one before); `second` and `third` (when 0 or more) are bound
 // as "texture2d_2" and "texture2d_3". Every pass resolves into `destination`.
 // The window framebuffer is bound at the end; the program stays current.
+// `name` labels the debug GL error check that runs after every pass.
 void run_screen_pass(RenderContext& context, const ShaderProgramTable& table, int program,
                      int target, int passes, int width, int height, int source, int destination,
-                     int second, int third);
+                     int second, int third, const char* name = "screen pass");
