@@ -1,0 +1,230 @@
+// The entropy-coded scans: restart handling, MCU and block layout, and the block
+// decoders of sequential scans and of the four kinds of progressive scan (DC first,
+// DC refinement, AC first, AC refinement).
+#include "render/jpeg_decoder_core.h"
+#include "render/jpeg_transform.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr int marker_rst0 = 0xD0;
+constexpr int marker_eoi = 0xD9;
+
+// DC predictions and coefficients live in 16 bits; wrap like the hardware would
+// rather than let corrupt data overflow.
+inline int16_t wrap16(int value) { return static_cast<int16_t>(value); }
+
+}  // namespace
+
+int16_t* jpeg_decoder_core::block_at(const jpeg_component& c, int bx, int by) const {
+    int row = streaming_ ? by % c.v : by;
+    return c.coefficients + (static_cast<std::size_t>(row) * static_cast<std::size_t>(c.blocks_w) + bx) * 64;
+}
+
+void jpeg_decoder_core::start_scan() {
+    for (auto& c : components_) c.dc_pred = 0;
+    eob_run_ = 0;
+    next_restart_ = 0;
+    restarts_left_ = restart_interval_;
+    reader_.reset();
+    if (data_ended_) reader_.hold_marker(marker_eoi);
+}
+
+// Called before every MCU: at the end of each restart interval the next marker
+// must be the expected restart marker, found within 1536 bytes.
+void jpeg_decoder_core::next_restart_interval() {
+    if (!restart_interval_) return;
+    if (restarts_left_ == 0) {
+        handle_restart();
+        restarts_left_ = restart_interval_;
+    }
+    --restarts_left_;
+}
+
+void jpeg_decoder_core::handle_restart() {
+    int marker = reader_.marker();
+    for (int i = 0; marker == 0 && i < 1536; ++i) {
+        if (input_.byte() != 0xFF) continue;
+        int code = input_.byte();
+        while (code == 0xFF) code = input_.byte();
+        if (code != 0) marker = code;
+    }
+    if (marker == marker_eoi) {
+        // The data has ended (a truncated file): go on with zero bits.
+        data_ended_ = true;
+        reader_.reset();
+        reader_.hold_marker(marker_eoi);
+        return;
+    }
+    if (marker != marker_rst0 + next_restart_) jpeg_fail(jpeg_bad_restart);
+    next_restart_ = (next_restart_ + 1) & 7;
+    for (auto& c : components_) c.dc_pred = 0;
+    eob_run_ = 0;
+    reader_.reset();
+}
+
+// The marker that follows the scan just decoded.
+int jpeg_decoder_core::scan_end_marker() {
+    int marker = reader_.marker();
+    reader_.reset();
+    return marker ? marker : next_marker();
+}
+
+void jpeg_decoder_core::decode_mcu(int mcu_x, int mcu_y) {
+    for (int i = 0; i < scan_.count; ++i) {
+        jpeg_component& c = components_[static_cast<std::size_t>(scan_.component[i])];
+        for (int y = 0; y < c.v; ++y)
+            for (int x = 0; x < c.h; ++x) decode_block(c, block_at(c, mcu_x * c.h + x, mcu_y * c.v + y));
+    }
+}
+
+// Decodes one MCU row of a sequential scan that holds every component.
+void jpeg_decoder_core::decode_mcu_row(int mcu_y) {
+    for (int i = 0; i < component_count; ++i) {
+        const jpeg_component& c = components_[static_cast<std::size_t>(i)];
+        std::memset(c.coefficients, 0, static_cast<std::size_t>(c.blocks_w) * c.v * 64 * sizeof(int16_t));
+    }
+    for (int x = 0; x < mcus_x_; ++x) {
+        next_restart_interval();
+        decode_mcu(x, mcu_y);
+    }
+}
+
+void jpeg_decoder_core::decode_whole_scan() {
+    start_scan();
+    if (scan_.count == 1) {
+        // A scan of one component covers only that component's own blocks.
+        jpeg_component& c = components_[static_cast<std::size_t>(scan_.component[0])];
+        for (int by = 0; by < c.scan_blocks_h; ++by)
+            for (int bx = 0; bx < c.scan_blocks_w; ++bx) {
+                next_restart_interval();
+                decode_block(c, block_at(c, bx, by));
+            }
+    } else {
+        for (int my = 0; my < mcus_y_; ++my)
+            for (int mx = 0; mx < mcus_x_; ++mx) {
+                next_restart_interval();
+                decode_mcu(mx, my);
+            }
+    }
+}
+
+void jpeg_decoder_core::decode_block(jpeg_component& c, int16_t* block) {
+    if (!progressive_) return decode_sequential(c, block);
+    if (scan_.ss == 0) {
+        if (scan_.ah == 0) decode_dc_first(c, block);
+        else decode_dc_refine(block);
+    } else if (scan_.ah == 0) {
+        decode_ac_first(c, block);
+    } else {
+        decode_ac_refine(c, block);
+    }
+}
+
+int jpeg_decoder_core::dc_difference(jpeg_component& c) {
+    int size = reader_.decode(huffman_[static_cast<std::size_t>(c.dc_table)]);
+    if (size > 15) jpeg_fail(jpeg_corrupt_data);
+    return size ? reader_.extend(size) : 0;
+}
+
+void jpeg_decoder_core::decode_sequential(jpeg_component& c, int16_t* block) {
+    c.dc_pred = wrap16(c.dc_pred + dc_difference(c));
+    block[0] = static_cast<int16_t>(c.dc_pred);
+    const jpeg_huffman_table& ac = huffman_[static_cast<std::size_t>(4 + c.ac_table)];
+    for (int k = 1; k < 64;) {
+        int rs = reader_.decode(ac);
+        int run = rs >> 4;
+        int size = rs & 0x0F;
+        if (size == 0) {
+            if (run != 15) break;  // end of block
+            k += 16;               // sixteen zeros
+            continue;
+        }
+        k += run;
+        if (k > 63) jpeg_fail(jpeg_corrupt_data);
+        block[jpeg_zigzag[k]] = wrap16(reader_.extend(size));
+        ++k;
+    }
+}
+
+void jpeg_decoder_core::decode_dc_first(jpeg_component& c, int16_t* block) {
+    c.dc_pred = wrap16(c.dc_pred + dc_difference(c));
+    block[0] = wrap16(c.dc_pred * (1 << scan_.al));
+}
+
+void jpeg_decoder_core::decode_dc_refine(int16_t* block) {
+    if (reader_.bit()) block[0] = wrap16(block[0] | (1 << scan_.al));
+}
+
+void jpeg_decoder_core::decode_ac_first(jpeg_component& c, int16_t* block) {
+    if (eob_run_ > 0) {
+        --eob_run_;
+        return;
+    }
+    const jpeg_huffman_table& ac = huffman_[static_cast<std::size_t>(4 + c.ac_table)];
+    for (int k = scan_.ss; k <= scan_.se;) {
+        int rs = reader_.decode(ac);
+        int run = rs >> 4;
+        int size = rs & 0x0F;
+        if (size == 0) {
+            if (run < 15) {  // a run of end-of-bands, this block included
+                eob_run_ = (1 << run) + reader_.bits(run) - 1;
+                break;
+            }
+            k += 16;
+            continue;
+        }
+        k += run;
+        if (k > scan_.se) jpeg_fail(jpeg_corrupt_data);
+        block[jpeg_zigzag[k]] = wrap16(reader_.extend(size) * (1 << scan_.al));
+        ++k;
+    }
+}
+
+// A coefficient that is already non-zero receives one correction bit.
+void jpeg_decoder_core::refine_nonzero(int16_t& coefficient) {
+    if (!reader_.bit()) return;
+    int bit = 1 << scan_.al;
+    if ((coefficient & bit) != 0) return;
+    coefficient = wrap16(coefficient >= 0 ? coefficient + bit : coefficient - bit);
+}
+
+void jpeg_decoder_core::decode_ac_refine(jpeg_component& c, int16_t* block) {
+    const jpeg_huffman_table& ac = huffman_[static_cast<std::size_t>(4 + c.ac_table)];
+    int k = scan_.ss;
+    if (eob_run_ == 0) {
+        for (; k <= scan_.se; ++k) {
+            int rs = reader_.decode(ac);
+            int run = rs >> 4;
+            int value = 0;
+            if (rs & 0x0F) {
+                value = reader_.bit() ? (1 << scan_.al) : -(1 << scan_.al);
+            } else if (run != 15) {
+                eob_run_ = (1 << run) + reader_.bits(run);
+                break;
+            }
+            // Pass `run` zero-history coefficients, refining the non-zero ones on
+            // the way, then place the new value (if any) on the next zero one.
+            for (; k <= scan_.se; ++k) {
+                int16_t& coefficient = block[jpeg_zigzag[k]];
+                if (coefficient != 0) {
+                    refine_nonzero(coefficient);
+                } else {
+                    if (run == 0) {
+                        if (value) coefficient = wrap16(value);
+                        break;
+                    }
+                    --run;
+                }
+            }
+        }
+    }
+    if (eob_run_ > 0) {
+        for (; k <= scan_.se; ++k) {
+            int16_t& coefficient = block[jpeg_zigzag[k]];
+            if (coefficient != 0) refine_nonzero(coefficient);
+        }
+        --eob_run_;
+    }
+}

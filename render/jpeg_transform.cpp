@@ -1,0 +1,221 @@
+// Zig-zag order, quantisation-table preparation, the exact and the AAN inverse
+// DCTs, and the YCbCr-to-RGB tables. Every intermediate is bounded by clamping the
+// dequantised coefficients, so corrupt input cannot overflow the arithmetic.
+#include "render/jpeg_transform.h"
+
+#include <array>
+#include <cmath>
+
+namespace {
+
+constexpr std::array<uint8_t, 64> make_zigzag() {
+    std::array<uint8_t, 64> order{};
+    int row = 0, col = 0;
+    for (int k = 0; k < 64; ++k) {
+        order[k] = static_cast<uint8_t>(row * 8 + col);
+        bool up = ((row + col) % 2) == 0;  // even diagonals run up and to the right
+        if (up) {
+            if (col == 7) ++row;
+            else if (row == 0) ++col;
+            else { --row; ++col; }
+        } else {
+            if (row == 7) ++col;
+            else if (col == 0) ++row;
+            else { ++row; --col; }
+        }
+    }
+    return order;
+}
+
+constexpr std::array<uint8_t, 64> zigzag_order = make_zigzag();
+
+const double pi = 3.14159265358979323846;
+
+// AAN factors s(u) * s(v), s(0) = 1, s(k) = cos(k pi / 16) * sqrt(2), 14 fractional bits.
+struct aan_factor_table {
+    int32_t factor[64];
+    aan_factor_table() {
+        double s[8];
+        s[0] = 1.0;
+        for (int k = 1; k < 8; ++k) s[k] = std::cos(k * pi / 16.0) * std::sqrt(2.0);
+        for (int v = 0; v < 8; ++v)
+            for (int u = 0; u < 8; ++u)
+                factor[v * 8 + u] = static_cast<int32_t>(std::lround(s[v] * s[u] * 16384.0));
+    }
+};
+
+// Basis of the exact transform: k[x][u] = C(u)/2 * cos((2x+1) u pi / 16), 13 fractional bits.
+struct exact_basis {
+    int32_t k[8][8];
+    exact_basis() {
+        for (int x = 0; x < 8; ++x)
+            for (int u = 0; u < 8; ++u) {
+                double c = (u == 0 ? std::sqrt(0.5) : 1.0) * 0.5;
+                k[x][u] = static_cast<int32_t>(std::lround(c * std::cos((2 * x + 1) * u * pi / 16.0) * 8192.0));
+            }
+    }
+};
+
+const exact_basis& basis() {
+    static const exact_basis table;
+    return table;
+}
+
+int32_t clamp_coefficient(int64_t value, int32_t limit) {
+    if (value > limit) return limit;
+    if (value < -limit) return -limit;
+    return static_cast<int32_t>(value);
+}
+
+// Multiplication by a constant with 12 fractional bits.
+inline int32_t mul12(int32_t x, int32_t c) { return static_cast<int32_t>((static_cast<int64_t>(x) * c) >> 12); }
+
+constexpr int32_t c_1_414 = 5793;   // 1.414213562
+constexpr int32_t c_1_847 = 7568;   // 1.847759065
+constexpr int32_t c_1_082 = 4433;   // 1.082392200
+constexpr int32_t c_2_613 = 10703;  // 2.613125930
+
+// One-dimensional scaled AAN inverse transform over eight values spaced `step` apart.
+inline void aan_1d(int32_t* v, int step) {
+    int32_t t0 = v[0], t1 = v[2 * step], t2 = v[4 * step], t3 = v[6 * step];
+    int32_t t10 = t0 + t2;
+    int32_t t11 = t0 - t2;
+    int32_t t13 = t1 + t3;
+    int32_t t12 = mul12(t1 - t3, c_1_414) - t13;
+    t0 = t10 + t13;
+    t3 = t10 - t13;
+    t1 = t11 + t12;
+    t2 = t11 - t12;
+
+    int32_t t4 = v[step], t5 = v[3 * step], t6 = v[5 * step], t7 = v[7 * step];
+    int32_t z13 = t6 + t5;
+    int32_t z10 = t6 - t5;
+    int32_t z11 = t4 + t7;
+    int32_t z12 = t4 - t7;
+    t7 = z11 + z13;
+    int32_t o11 = mul12(z11 - z13, c_1_414);
+    int32_t z5 = mul12(z10 + z12, c_1_847);
+    int32_t o10 = mul12(z12, c_1_082) - z5;
+    int32_t o12 = z5 - mul12(z10, c_2_613);
+    t6 = o12 - t7;
+    t5 = o11 - t6;
+    t4 = o10 + t5;
+
+    v[0] = t0 + t7;
+    v[7 * step] = t0 - t7;
+    v[step] = t1 + t6;
+    v[6 * step] = t1 - t6;
+    v[2 * step] = t2 + t5;
+    v[5 * step] = t2 - t5;
+    v[4 * step] = t3 + t4;
+    v[3 * step] = t3 - t4;
+}
+
+bool only_dc(const int16_t* c) {
+    for (int i = 1; i < 64; ++i)
+        if (c[i]) return false;
+    return true;
+}
+
+void fill_block(uint8_t* out, int stride, uint8_t value) {
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) out[y * stride + x] = value;
+}
+
+}  // namespace
+
+const uint8_t jpeg_zigzag[64] = {
+#define Z(i) zigzag_order[i]
+    Z(0),  Z(1),  Z(2),  Z(3),  Z(4),  Z(5),  Z(6),  Z(7),  Z(8),  Z(9),  Z(10), Z(11), Z(12),
+    Z(13), Z(14), Z(15), Z(16), Z(17), Z(18), Z(19), Z(20), Z(21), Z(22), Z(23), Z(24), Z(25),
+    Z(26), Z(27), Z(28), Z(29), Z(30), Z(31), Z(32), Z(33), Z(34), Z(35), Z(36), Z(37), Z(38),
+    Z(39), Z(40), Z(41), Z(42), Z(43), Z(44), Z(45), Z(46), Z(47), Z(48), Z(49), Z(50), Z(51),
+    Z(52), Z(53), Z(54), Z(55), Z(56), Z(57), Z(58), Z(59), Z(60), Z(61), Z(62), Z(63),
+#undef Z
+};
+
+void jpeg_prepare_quant_table(const uint16_t* zigzag_table, bool accelerated, int32_t* natural) {
+    static const aan_factor_table aan;
+    for (int k = 0; k < 64; ++k) {
+        int n = jpeg_zigzag[k];
+        int64_t q = zigzag_table[k];
+        natural[n] = accelerated ? static_cast<int32_t>((q * aan.factor[n] + 2048) >> 12) : static_cast<int32_t>(q);
+    }
+}
+
+void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride) {
+    const int32_t limit = 4095;  // 8-bit samples never need more than 12 bits
+    if (only_dc(coefficients)) {
+        int32_t dc = clamp_coefficient(int64_t{coefficients[0]} * quant[0], limit);
+        fill_block(out, stride, jpeg_clamp_sample(((dc + 4) >> 3) + 128));
+        return;
+    }
+    const exact_basis& b = basis();
+    int32_t in[64];
+    for (int i = 0; i < 64; ++i) in[i] = clamp_coefficient(int64_t{coefficients[i]} * quant[i], limit);
+
+    // Columns: keep 2 fractional bits.
+    int32_t tmp[64];
+    for (int u = 0; u < 8; ++u) {
+        bool ac_zero = true;
+        for (int v = 1; v < 8; ++v) ac_zero = ac_zero && in[v * 8 + u] == 0;
+        for (int y = 0; y < 8; ++y) {
+            int32_t sum = b.k[y][0] * in[u];
+            if (!ac_zero)
+                for (int v = 1; v < 8; ++v) sum += b.k[y][v] * in[v * 8 + u];
+            tmp[y * 8 + u] = (sum + (1 << 10)) >> 11;
+        }
+    }
+    // Rows: remove the 13 bits of the basis and the 2 fractional bits.
+    for (int y = 0; y < 8; ++y) {
+        const int32_t* t = tmp + y * 8;
+        for (int x = 0; x < 8; ++x) {
+            int32_t sum = 0;
+            for (int u = 0; u < 8; ++u) sum += b.k[x][u] * t[u];
+            out[y * stride + x] = jpeg_clamp_sample(((sum + (1 << 14)) >> 15) + 128);
+        }
+    }
+}
+
+// The fast transform truncates where the exact one rounds: speed over the last
+// half level, the same trade the common fast decoders make.
+void jpeg_idct_fast(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride) {
+    // Entries carry 2 fractional bits and the AAN factor (at most about 1.93).
+    const int32_t limit = 32767;
+    if (only_dc(coefficients)) {
+        int32_t dc = clamp_coefficient(int64_t{coefficients[0]} * quant[0], limit);
+        fill_block(out, stride, jpeg_clamp_sample((dc >> 5) + 128));
+        return;
+    }
+    int32_t w[64];
+    for (int i = 0; i < 64; ++i) w[i] = clamp_coefficient(int64_t{coefficients[i]} * quant[i], limit);
+    for (int c = 0; c < 8; ++c) {
+        bool ac_zero = true;
+        for (int r = 1; r < 8; ++r) ac_zero = ac_zero && w[r * 8 + c] == 0;
+        if (ac_zero) {
+            for (int r = 1; r < 8; ++r) w[r * 8 + c] = w[c];
+        } else {
+            aan_1d(w + c, 8);
+        }
+    }
+    for (int r = 0; r < 8; ++r) {
+        int32_t* row = w + r * 8;
+        aan_1d(row, 1);
+        for (int x = 0; x < 8; ++x) out[r * stride + x] = jpeg_clamp_sample((row[x] >> 5) + 128);
+    }
+}
+
+const jpeg_colour_tables& jpeg_colour() {
+    static const jpeg_colour_tables tables = [] {
+        jpeg_colour_tables t{};
+        for (int i = 0; i < 256; ++i) {
+            int32_t c = i - 128;
+            t.r_cr[i] = (91881 * c + 32768) >> 16;   // 1.402
+            t.b_cb[i] = (116130 * c + 32768) >> 16;  // 1.772 (0x1C5A2)
+            t.g_cb[i] = -22554 * c;                  // 0.344136
+            t.g_cr[i] = -46802 * c + 32768;          // 0.714136, plus rounding
+        }
+        return t;
+    }();
+    return tables;
+}

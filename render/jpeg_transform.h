@@ -1,0 +1,44 @@
+// Pure per-block and per-pixel arithmetic of the JPEG decoder: the zig-zag order,
+// the quantisation-table preparation, the two inverse DCTs (the exact integer one
+// and the scaled AAN one) and the JFIF YCbCr-to-RGB conversion in 16-bit fixed point.
+#pragma once
+
+#include <cstdint>
+
+// jpeg_zigzag[k] is the natural (row-major) index of the k-th coefficient in
+// zig-zag order.
+extern const uint8_t jpeg_zigzag[64];
+
+// Turns a quantisation table as stored in the file (zig-zag order) into the table
+// the inverse DCT multiplies by, in natural order. With `accelerated` every entry
+// is pre-multiplied by its AAN factor: (q * factor + 2048) >> 12, the factors being
+// held with 14 fractional bits, which leaves 2 fractional bits in the entry.
+void jpeg_prepare_quant_table(const uint16_t* zigzag_table, bool accelerated, int32_t* natural);
+
+// Dequantises one block of 64 coefficients (natural order) with a table from
+// jpeg_prepare_quant_table and writes 8 rows of 8 clamped samples to out.
+void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride);
+void jpeg_idct_fast(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride);
+
+// YCbCr to RGB after ITU-T T.871, with the constants 1.402, 0.344136, 0.714136 and
+// 1.772 held as 16-bit fixed-point fractions and results rounded and clamped.
+struct jpeg_colour_tables {
+    int32_t r_cr[256];
+    int32_t b_cb[256];
+    int32_t g_cb[256];  // still scaled by 65536, rounding term included
+    int32_t g_cr[256];
+};
+const jpeg_colour_tables& jpeg_colour();
+
+inline uint8_t jpeg_clamp_sample(int32_t value) {
+    return static_cast<uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
+}
+
+// Writes R, G, B and an opaque fourth byte (255) to out.
+inline void jpeg_ycc_to_rgbx(int y, int cb, int cr, uint8_t* out) {
+    const jpeg_colour_tables& t = jpeg_colour();
+    out[0] = jpeg_clamp_sample(y + t.r_cr[cr]);
+    out[1] = jpeg_clamp_sample(y + ((t.g_cb[cb] + t.g_cr[cr]) >> 16));
+    out[2] = jpeg_clamp_sample(y + t.b_cb[cb]);
+    out[3] = 255;
+}
