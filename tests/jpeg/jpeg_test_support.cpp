@@ -79,7 +79,7 @@ std::vector<uint8_t> cjpeg_pattern(int width, int height, const std::string& opt
             for (int x = 0; x < width; ++x) {
                 uint8_t rgb[3] = {static_cast<uint8_t>(x * 255 / (width > 1 ? width - 1 : 1)),
                                   static_cast<uint8_t>(y * 255 / (height > 1 ? height - 1 : 1)),
-                                  static_cast<uint8_t>((x * 7 + y * 13) & 0xFF)};
+                                  static_cast<uint8_t>((x * x * 7 + y * 13 + x * y * 3) & 0xFF)};
                 out.write(reinterpret_cast<const char*>(rgb), 3);
             }
     }

@@ -31,7 +31,7 @@ struct pnm_picture {
 std::vector<uint8_t> read_file_bytes(const std::string& path);
 pnm_picture read_pnm(const std::string& path);
 
-// Writes a width x height smooth colour pattern as PPM and compresses it with
+// Writes a width x height colour pattern (two ramps and a busy third channel) as PPM and compresses it with
 // cjpeg and the given options; returns the JPEG bytes (empty on failure).
 std::vector<uint8_t> cjpeg_pattern(int width, int height, const std::string& options);
 
