@@ -8,8 +8,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
@@ -275,9 +273,8 @@ void compute_normals(objmesh& m) {
 void objmesh::reset() { *this = objmesh(); }
 
 bool objmesh::load(const char* file_name, bool force_normals) {
-    std::ifstream file(file_name, std::ios::binary);
-    if (!file) return false;
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string text;
+    if (!read_text_file(file_name, text)) return false;
     load_from_text(text, force_normals);
     return true;
 }

@@ -6,8 +6,6 @@
 #include "geometry/text_scanner.h"
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
@@ -157,11 +155,10 @@ bool spline::load_points_from_text(std::string_view text) {
 }
 
 bool spline::load_points(const char* file_name) {
-    std::ifstream file(file_name, std::ios::binary);
-    if (!file) {
+    std::string text;
+    if (!read_text_file(file_name, text)) {
         clear();
         return false;
     }
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     return load_points_from_text(text);
 }

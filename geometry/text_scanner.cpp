@@ -4,6 +4,7 @@
 #include "geometry/text_scanner.h"
 
 #include <charconv>
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -92,5 +93,16 @@ bool text_scanner::read_float(float& out) {
     }
     out = negative ? -value : value;
     pos_ = p + std::size_t(end - first);
+    return true;
+}
+
+bool read_text_file(const char* file_name, std::string& text) {
+    std::FILE* file = std::fopen(file_name, "rb");
+    if (file == nullptr) return false;
+    text.clear();
+    char chunk[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
+    std::fclose(file);
     return true;
 }

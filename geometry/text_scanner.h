@@ -2,9 +2,11 @@
 // memory, the way formatted file input reads them (tokens of at most 255 characters,
 // line skips of at most 255 characters), for the mesh and point-file loaders.
 // It never reads past the end of its text and is independent of the C locale.
+// read_text_file brings a whole file into memory for it.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 class text_scanner {
@@ -39,3 +41,6 @@ private:
     std::string_view text_;
     std::size_t pos_ = 0;
 };
+
+// Reads a whole file into `text`; false when it cannot be opened for reading.
+bool read_text_file(const char* file_name, std::string& text);
