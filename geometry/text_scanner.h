@@ -1,8 +1,7 @@
 // text_scanner: reads whitespace-separated tokens and numbers from text held in
 // memory, the way formatted file input reads them (tokens of at most 255 characters,
 // line skips of at most 255 characters), for the mesh and point-file loaders.
-// It never reads past the end of its text and is independent of the C locale.
-// read_text_file brings a whole file into memory for it.
+// It never reads past its text, ignores the C locale, and read_text_file brings a whole file in.
 #pragma once
 
 #include <cstdint>

@@ -49,7 +49,8 @@ void sample(const spline& path, double u, bool first_sample, bool full, vector3&
     }
 }
 
-// The ring frame at a point moving along `tangent`: unit N and B.
+// The ring frame for the direction from `from` to `to`: unit N and B, both zero
+// when that direction is parallel to `up` (or zero).
 void frame(const vector3& from, const vector3& to, const vector3& up, vector3& n, vector3& b) {
     vector3 t = sub(to, from);
     normalise(t);

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <string>
 
 namespace {
 
@@ -207,17 +205,4 @@ TEST(SplinePoints, UnreadableOrUnsafeCountsGiveAnEmptySpline) {
     EXPECT_EQ(s.count, 0);
     EXPECT_TRUE(s.load_points_from_text("1000000"));  // the largest count allowed
     EXPECT_EQ(s.count, 1000000);
-}
-
-TEST(SplinePoints, LoadsFromAFile) {
-    const std::string path = std::string(VELMORIA_BINARY_DIR) + "/spline_test_points.txt";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs("2\r\n0.5 0.25 0\r\n1 2 3\r\n", f);
-    std::fclose(f);
-    spline s;
-    EXPECT_TRUE(s.load_points(path.c_str()));
-    std::remove(path.c_str());
-    ASSERT_EQ(s.count, 2);
-    EXPECT_EQ(s.positions[0], vector3::of(0.5f, 0.25f, 0));
 }
