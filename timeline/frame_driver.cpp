@@ -1,19 +1,102 @@
-// A small frame driver that runs the shell until the full one replaces it: the
-// seconds clock on the performance counter, a demo clock advanced by the measured
-// step, a cleared window each frame, and the end of the closing fade.
+// The frame driver: demo_init loads the show behind the loading frame and starts
+// the music; drive_frame measures each frame's step on the performance counter,
+// pulls it toward the music position, fills the pointer record, draws the main
+// part, and ends the show at 291 seconds or when the closing fade has run out.
 #include "timeline/frame_driver.h"
 
 #include "app/app_record.h"
-#include "app/gl_window.h"
-#include "app/window_procedure.h"
-#include "platform/system_services.h"
+#include "platform/fsound.h"
+#include "platform/show_random.h"
+#include "render/screen_passes.h"
+#include "timeline/diagnostics.h"
+#include "timeline/frame_driver_services.h"
+#include "timeline/frame_step.h"
+#include "timeline/part_loader.h"
 
 #include <GL/glew.h>
+#include <GL/glu.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
+
+constexpr const char* music_file = "music//Tolvek - Velmoria.mp3";
+constexpr unsigned music_load_mode = 304;  // 16-bit signed mono, as the library is asked
+constexpr int music_channel = 0;
+constexpr int discarded_draws = 50;
+
+// Deletes the main part and ends the process; returns only when the exit service
+// does (under test).
+void end_show(bool close_sound) {
+    frame_driver_services& services = driver_services();
+    if (close_sound) services.sound->close();
+    services.kill_window();
+    delete app.part_slots[0];
+    app.part_slots[0] = nullptr;
+    services.exit_process(0);
+}
+
+// The music starts with the FFT unit on; false when the process was told to end.
+bool start_music() {
+    frame_driver_services& services = driver_services();
+    sound_source& sound = *services.sound;
+    if (!sound.init(44100, 32, 2)) {
+        services.message("Problem initializing FMod. \nProgram will now exit.", "KRV  ");
+        services.exit_process(1);
+        return false;
+    }
+    app.music_sample = sound.load(music_file, music_load_mode);
+    if (app.music_sample == nullptr) {
+        services.message("Problem initializing FMod. \nNo sound file.", "KRV ");
+        services.exit_process(1);  // a show without its music failed to start
+        return false;
+    }
+    sound.set_mode(app.music_sample, FSOUND_LOOP_NORMAL);
+    app.fft_unit = sound.fft_unit();
+    sound.set_active(app.fft_unit, true);
+    sound.play(FSOUND_FREE, app.music_sample);
+    sound.set_position(music_channel, 0);
+    return true;
+}
+
+void prepare_targets() {
+    RenderContext& context = app.render_context;
+    app.antialiased = 1;
+    context.create_render_target(0, app.render_width, app.render_height, 4);
+    context.create_render_target(1, app.render_width / 4, app.render_height / 4, 0);
+    context.texture_base = 0;
+    app.clip_text.clear();
+    context.set_linear_filtering();
+    context.texture_base = 0;
+}
+
+// The loading frame, then the main part's loading.
+void load_parts() {
+    frame_driver_services& services = driver_services();
+    RenderContext& context = app.render_context;
+    context.pointer = new PointerState;
+    app.loader_part = new part_loader;
+    app.loader_part->init(&context);
+    FrameTiming loading_timing;
+    app.loader_part->draw(&loading_timing, &context, context.pointer);
+    services.swap_buffers();
+
+    app.part_slots[0] = services.make_main_part();
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    services.swap_buffers();
+    app.part_slots[0]->init(&context);
+    app.part_slots[0]->active_flag = 1;
+}
+
+void reset_pointer_for_show() {
+    PointerState& pointer = app.pointer_state;
+    app.frame_timing.demo_time = 0.0;
+    pointer.mark_point = {};
+    pointer.adjust_updown = 0.0;
+    pointer.flags_a.fill(false);
+    pointer.flags_b.fill(false);
+    pointer.flags_a[0] = true;
+}
 
 void measure_step() {
     FrameTiming& timing = app.frame_timing;
@@ -22,59 +105,141 @@ void measure_step() {
     if (timing.step < 0.0) timing.step = 0.0;
 }
 
-void fill_pointer_state() {
-    int x = 0;
-    int y = 0;
-    cursor_position(x, y);
+// Seeds the generator from the demo time and pulls the step toward the music.
+void follow_music() {
+    show_srand(frame_seed(app.frame_timing.demo_time));
+    for (int i = 0; i < discarded_draws; ++i) show_rand();
+    sound_source& sound = *driver_services().sound;
+    const int frequency = sound.frequency(music_channel);
+    const auto music = read_music(sound.position(music_channel), sound.length(app.music_sample), frequency);
+    if (!music) return;  // nothing playing on the music channel
+    app.music_time = music->position;
+    FrameTiming& timing = app.frame_timing;
+    timing.step = corrected_step(timing.step, timing.demo_time, *music, app.drift_correction);
+}
+
+void fill_pointer_state(int cursor_x, int cursor_y) {
     PointerState& pointer = app.pointer_state;
-    pointer.pointer_x = (x - 400) * 7.0 / 400.0;
-    pointer.pointer_y = (y - 300) * 7.0 / 300.0;
+    pointer.pointer_x = mapped_pointer_x(cursor_x);
+    pointer.pointer_y = mapped_pointer_y(cursor_y);
     pointer.wheel = app.wheel_total;
     pointer.wheel_notches = app.wheel_notches;
     pointer.left_button = app.left_button;
     pointer.right_button = app.right_button;
 }
 
-// With the fade complete the notes are handed over and the program ends.
+void draw_main_part() {
+    app.render_context.texture_base = 0;
+    app.frame_timing.demo_time += app.frame_timing.step;
+    app.pointer_state.demo_time = app.frame_timing.demo_time;
+    if (app.sound_on) {
+        const float* spectrum = driver_services().sound->spectrum();
+        if (spectrum) std::copy(spectrum, spectrum + app.pointer_state.spectrum.size(), app.pointer_state.spectrum.begin());
+    }
+    glBlendFunc(GL_ONE, GL_ONE);
+    std::copy(app.keys.begin(), app.keys.end(), app.pointer_state.key_states.begin());
+    if (app.part_slots[0]) app.part_slots[0]->draw(&app.frame_timing, &app.render_context, &app.pointer_state);
+}
+
+void apply_start_point() {
+    if (app.start_point < 0 || app.frame_counter != 1) return;
+    FrameTiming& timing = app.frame_timing;
+    timing.demo_time = start_point_time(app.start_point, timing.demo_time);
+    driver_services().sound->set_position(music_channel, uint32_t(int64_t(timing.demo_time * seek_rate)));
+}
+
+// A grey veil over the window: drawn opaque in the fade's grey level.
+void draw_fade_overlay(double amount) {
+    RenderContext& context = app.render_context;
+    glViewport(0, 0, app.render_width, app.render_height);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    context.bind_window_framebuffer();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_CULL_FACE);
+    glPushMatrix();
+    reset_flat_state();
+    glLoadIdentity();
+    gluLookAt(0, 3, 0, 0, 0, 0, 0, 0, 1);
+    glScalef(1.0f, 1.0f, 0.7f);
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glColor3d(amount, amount, amount);
+    glDisable(GL_TEXTURE_2D);
+    draw_screen_quad(0, 50, 50, true, 1.0f);
+    glPopMatrix();
+    glPopAttrib();
+    glFlush();
+}
+
 void run_closing_fade() {
-    double amount = std::clamp((app.frame_timing.demo_time - app.fade_start_time) * app.fade_rate, 0.0, 1.0);
-    if (amount <= 0.999) return;
-    hand_over_notes();
-    kill_gl_window();
-    std::exit(0);
+    if (app.record_keys) save_key_states(app.key_states, "state.txt");
+    const double amount = fade_amount(app.frame_timing.demo_time, app.fade_start_time, app.fade_rate);
+    frame_driver_services& services = driver_services();
+    if (app.sound_on) services.sound->set_volume(FSOUND_ALL, fade_volume(amount));
+    draw_fade_overlay(amount);
+    if (amount > 0.999) {
+        services.hand_over_notes();
+        end_show(app.sound_on != 0);
+    }
 }
 
 }  // namespace
 
 void demo_init() {
+    if (app.play_keys) load_key_states(app.key_states, "state.txt");
+    if (app.asset_list) app.asset_list_stream.open("c://3dsjpglist4.txt");
+    app.render_context.progress_callback = nullptr;
     glewInit();
-    app.render_context.texture_base = 0;
-    app.clip_text.clear();
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    prepare_targets();
+    const double load_start = clock_read();
+    load_parts();
+    if (app.sound_on && !start_music()) return;
+    const double load_seconds = clock_read() - load_start;
+    if (app.asset_list) collect_assets(load_seconds);
     clock_reset();
     app.frame_timing.clock_reference = clock_read();
-    app.frame_timing.demo_time = 0.0;
+    if (app.frame_log) open_frame_log(app.frame_log_record, "c://logs//orvalith2.log", 240.0);
+    reset_pointer_for_show();
 }
 
 void drive_frame() {
+    int cursor_x = 0;
+    int cursor_y = 0;
+    driver_services().cursor(cursor_x, cursor_y);
     measure_step();
+    if (app.sound_on) follow_music();
+    if (app.frame_log)
+        record_frame_rate(app.frame_log_record, 1.0 / std::max(app.frame_timing.step, 0.00001),
+                          app.frame_timing.demo_time, 0);
     ++app.frame_counter;
-    fill_pointer_state();
-    app.render_context.texture_base = 0;
-    app.frame_timing.demo_time += app.frame_timing.step;
-    app.pointer_state.demo_time = app.frame_timing.demo_time;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    fill_pointer_state(cursor_x, cursor_y);
+    draw_main_part();
+    if (app.play_keys) run_digit_jumps();
+    apply_start_point();
+    if (app.frame_timing.demo_time > show_end_time) {
+        end_show(true);
+        return;
+    }
     if (app.fade_started) run_closing_fade();
 }
 
 void clock_reset() {
     app.clock_seconds = 0.0;
-    app.clock_last_count = performance_counter();
+    app.clock_last_count = driver_services().counter();
 }
 
 double clock_read() {
-    int64_t now = performance_counter();
-    app.clock_seconds += double(now - app.clock_last_count) / double(performance_frequency());
+    const frame_driver_services& services = driver_services();
+    const int64_t now = services.counter();
+    app.clock_seconds += double(now - app.clock_last_count) / double(services.counter_frequency());
     app.clock_last_count = now;
     return app.clock_seconds;
 }

@@ -1,0 +1,88 @@
+// Test doubles of the frame driver: a sound source the test steers (position,
+// length, spectrum, and a record of every call), a part that records what it is
+// handed and draws from the show's generator, and the set-up that routes the
+// driver's services to them over a fresh application record.
+#pragma once
+
+#include "timeline/frame_driver_services.h"
+#include "timeline/frame_records.h"
+#include "timeline/parts.h"
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+class fake_sound : public sound_source {
+public:
+    bool init_succeeds = true;
+    bool load_succeeds = true;
+    int playback_frequency = 44100;
+    uint32_t sample_length = 300 * 44100;
+    std::function<uint32_t()> position_source = [] { return 0u; };
+    std::array<float, 512> spectrum_values{};
+
+    std::vector<std::string> calls;  // names in call order
+    std::vector<uint32_t> seeks;
+    std::vector<int> volumes;
+    unsigned loop_mode = 0;
+    bool fft_active = false;
+    int polls = 0;
+
+    bool init(int mix_rate, int channels, unsigned flags) override;
+    FSOUND_SAMPLE* load(const char* file_name, unsigned mode) override;
+    void set_mode(FSOUND_SAMPLE* sample, unsigned mode) override;
+    FSOUND_DSPUNIT* fft_unit() override;
+    void set_active(FSOUND_DSPUNIT* unit, bool active) override;
+    int play(int channel, FSOUND_SAMPLE* sample) override;
+    void set_position(int channel, uint32_t position) override;
+    uint32_t position(int channel) override;
+    int frequency(int channel) override;
+    uint32_t length(FSOUND_SAMPLE* sample) override;
+    const float* spectrum() override;
+    void set_volume(int channel, int volume) override;
+    void close() override;
+
+    int count(const std::string& name) const;
+};
+
+class recording_part : public parts {
+public:
+    static constexpr int draws_per_frame = 5;
+    std::vector<FrameTiming> timings;
+    std::vector<PointerState> pointers;
+    std::vector<std::array<int, draws_per_frame>> random_draws;
+    int inits = 0;
+    bool* deleted = nullptr;
+
+    ~recording_part() override;
+    void draw(FrameTiming* timing, RenderContext* context, PointerState* pointer) override;
+    void init(RenderContext* context) override;
+};
+
+// Everything a test reads back after driving frames.
+struct driver_rig {
+    fake_sound sound;
+    int64_t counter = 1000000;  // ticks of 1 microsecond
+    int cursor_x = 400;
+    int cursor_y = 300;
+    std::vector<int> exits;
+    std::vector<std::string> messages;  // "caption|text"
+    int windows_killed = 0;
+    int notes_handed_over = 0;
+    int swaps = 0;
+    recording_part* part = nullptr;
+    bool part_deleted = false;
+
+    // Resets the application record and points the driver's services here.
+    driver_rig();
+    ~driver_rig();
+
+    // Ready to drive frames without demo_init: the part in slot 0, the music
+    // sample handle set, the clock started at demo_time.
+    void start_show(double demo_time, bool sound_on);
+    // Advances the counter by seconds (may be negative) and drives one frame.
+    void frame(double seconds);
+    // Sets the fake music position in seconds.
+    void music_at(double seconds);
+};

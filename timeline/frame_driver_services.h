@@ -1,0 +1,55 @@
+// What the frame driver reaches outside itself: the sound calls it polls, the
+// performance counter, the cursor, the buffer swap, the window release, the notes'
+// hand-over, message boxes and the process exit. The default services are the real
+// ones; tests and tools replace single entries (a fake counter, a sound source
+// whose position is a fixed-step clock, an exit that only records its code).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+struct FSOUND_SAMPLE;
+struct FSOUND_DSPUNIT;
+class parts;
+
+// The sound calls of the driver; each default goes to the FSOUND_* call of the
+// same name.
+class sound_source {
+public:
+    virtual ~sound_source() = default;
+    virtual bool init(int mix_rate, int channels, unsigned flags);
+    virtual FSOUND_SAMPLE* load(const char* file_name, unsigned mode);
+    virtual void set_mode(FSOUND_SAMPLE* sample, unsigned mode);
+    virtual FSOUND_DSPUNIT* fft_unit();
+    virtual void set_active(FSOUND_DSPUNIT* unit, bool active);
+    virtual int play(int channel, FSOUND_SAMPLE* sample);
+    virtual void set_position(int channel, uint32_t position);
+    virtual uint32_t position(int channel);
+    virtual int frequency(int channel);
+    virtual uint32_t length(FSOUND_SAMPLE* sample);
+    virtual const float* spectrum();
+    virtual void set_volume(int channel, int volume);
+    virtual void close();
+};
+
+struct frame_driver_services {
+    sound_source* sound = nullptr;
+    std::function<int64_t()> counter;
+    std::function<int64_t()> counter_frequency;
+    std::function<void(int& x, int& y)> cursor;
+    std::function<void()> swap_buffers;
+    std::function<void()> kill_window;
+    std::function<void()> hand_over_notes;
+    std::function<void(const char* text, const char* caption)> message;
+    // Ends the process. A replacement that returns makes the driver return at once
+    // from the operation that ended.
+    std::function<void(int code)> exit_process;
+    // Builds the part for slot 0 (not yet initialised).
+    std::function<parts*()> make_main_part;
+};
+
+// The real services.
+frame_driver_services real_frame_driver_services();
+
+// The services the driver uses now; the real ones until replaced.
+frame_driver_services& driver_services();
