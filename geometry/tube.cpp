@@ -62,19 +62,27 @@ void frame(const vector3& from, const vector3& to, const vector3& up, vector3& n
     normalise(b);
 }
 
-struct ring {
-    vector3 points[tube_max_sides + 1];
-
-    void build(const vector3& centre, const vector3& nr, const vector3& br, const angle_tables& a, int32_t sides) {
-        for (int32_t i = 0; i <= sides; ++i) {
-            points[i] = add(add(centre, scale(nr, a.sin[i])), scale(br, a.cos[i]));
-        }
-    }
+struct point {
+    float x, y, z;
 };
 
-void put(tube_vertex& v, const vector3& normal, const vector3& p) {
-    v = {normal.x, normal.y, normal.z, p.x, p.y, p.z};
+// Ring corner i: centre + nr * sin[i] + br * cos[i], summed in that order, as the
+// vector3 operations would. nr and br are scaled unit vectors (never unset), so
+// only an unset centre needs those operations' zero rule.
+void build_ring(point* ring, const vector3& centre, const vector3& nr, const vector3& br, const angle_tables& a,
+                int32_t sides) {
+    for (int32_t i = 0; i <= sides; ++i) {
+        if (centre.state == 0) {
+            const vector3 p = add(add(centre, scale(nr, a.sin[i])), scale(br, a.cos[i]));
+            ring[i] = {p.x, p.y, p.z};
+            continue;
+        }
+        ring[i] = {centre.x + nr.x * a.sin[i] + br.x * a.cos[i], centre.y + nr.y * a.sin[i] + br.y * a.cos[i],
+                   centre.z + nr.z * a.sin[i] + br.z * a.cos[i]};
+    }
 }
+
+void put(tube_vertex& v, const point& normal, const point& p) { v = {normal.x, normal.y, normal.z, p.x, p.y, p.z}; }
 
 }  // namespace
 
@@ -96,7 +104,7 @@ int32_t generate_tube(spline& path, const vector3& up, double t0, double t1, int
     const angle_tables angles(sides);
     const double dt = (std::trunc(t1) - std::trunc(t0)) / steps;  // whole parameters only
     double u0 = t0, u1 = t0 + dt, u2 = t0 + 2 * dt;
-    static thread_local ring ring0, ring1;
+    point ring0[tube_max_sides + 1], ring1[tube_max_sides + 1];
     tube_vertex* v = out.data();
     path.channels = 2;
     for (int32_t j = 0; j < segments; ++j) {
@@ -108,16 +116,18 @@ int32_t generate_tube(spline& path, const vector3& up, double t0, double t1, int
         vector3 n0, b0, n1, b1;
         frame(p0, p1, up, n0, b0);
         frame(p1, p2, up, n1, b1);
-        ring0.build(p0, scale(n0, r), scale(b0, r), angles, sides);
-        ring1.build(p1, scale(n1, r), scale(b1, r), angles, sides);
+        build_ring(ring0, p0, scale(n0, r), scale(b0, r), angles, sides);
+        build_ring(ring1, p1, scale(n1, r), scale(b1, r), angles, sides);
         const float lift = float(j % 2);
         for (int32_t i = 0; i < sides; ++i) {
-            vector3 normal = add(scale(n0, angles.sin[i]), scale(b0, angles.cos[i]));
-            normal.z += lift;
-            put(v[0], normal, ring0.points[i]);
-            put(v[1], normal, ring1.points[i]);
-            put(v[2], normal, ring1.points[i + 1]);
-            put(v[3], normal, ring0.points[i + 1]);
+            // N0 sin + B0 cos from the unit frame (both normalised, never unset),
+            // with odd segments lifted by 1 in z.
+            const point normal = {n0.x * angles.sin[i] + b0.x * angles.cos[i], n0.y * angles.sin[i] + b0.y * angles.cos[i],
+                                  n0.z * angles.sin[i] + b0.z * angles.cos[i] + lift};
+            put(v[0], normal, ring0[i]);
+            put(v[1], normal, ring1[i]);
+            put(v[2], normal, ring1[i + 1]);
+            put(v[3], normal, ring0[i + 1]);
             v += 4;
         }
         u0 += dt;

@@ -3,7 +3,7 @@
 // triangles GL receives, the normal and texture-coordinate offsets, and the client
 // arrays left disabled.
 #include "render/mesh_draw.h"
-#include "tests/support/gl_test_context.h"
+#include "tests/geometry/shared_gl_context.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +26,12 @@ struct lit {
 
 class MeshDraw : public ::testing::Test {
 protected:
-    gl_test::GlTestContext gl{64, 64};
+    gl_test::GlTestContext& gl = shared_gl_context();
 
     void SetUp() override {
+        glViewport(0, 0, 64, 64);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glMatrixMode(GL_MODELVIEW);

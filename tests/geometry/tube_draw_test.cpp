@@ -2,7 +2,7 @@
 // picture as sending each quad's normal and four vertices in immediate mode, lit
 // so that normals matter; rejected arguments draw nothing; arrays end disabled.
 #include "render/tube_draw.h"
-#include "tests/support/gl_test_context.h"
+#include "tests/geometry/shared_gl_context.h"
 
 #include <gtest/gtest.h>
 
@@ -23,9 +23,12 @@ spline wavy(int n) {
 
 class TubeDraw : public ::testing::Test {
 protected:
-    gl_test::GlTestContext gl{96, 96};
+    gl_test::GlTestContext& gl = shared_gl_context();
 
     void SetUp() override {
+        glViewport(0, 0, 96, 96);
+        glDisable(GL_TEXTURE_2D);
+        glColor3f(1, 1, 1);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glOrtho(-4, 4, -1, 20, -10, 10);
