@@ -3,8 +3,10 @@
 #include "app/entry.h"
 
 #include "app/app_record.h"
+#include "app/dialog.h"
 #include "app/gl_window.h"
 #include "app/message_loop.h"
+#include "app/mode_list.h"
 #include "app/shell_messages.h"
 
 namespace {
@@ -21,17 +23,19 @@ void use_default_display_mode() {
     app.fullscreen = 0;
 }
 
-// Mode selection. The display-mode dialog (build_mode_list on the screen, then the
-// modal dialog when app.show_dialog is 1, which fills the sizes and flags or ends
-// the process on Quit) belongs at the top of this function. Until it is part of
-// the program every run takes the fixed default mode, as a run with show_dialog
-// cleared does.
-void select_display_mode() { use_default_display_mode(); }
+// Mode selection: the list of display modes, then the setup dialog when
+// show_dialog is 1 (false when the user quits), or the fixed default mode.
+bool select_display_mode() {
+    build_mode_list();
+    if (app.show_dialog == 1) return run_mode_dialog();
+    use_default_display_mode();
+    return true;
+}
 
 }  // namespace
 
 int velmoria_main(int, char**) {
-    select_display_mode();
+    if (!select_display_mode()) return exit_normal;  // Quit in the setup dialog
     if (!create_gl_window(shell_text::window_title, app.window_width, app.window_height, colour_bits,
                           app.fullscreen))
         return exit_start_failure;  // the reason has been shown in a message box
