@@ -30,8 +30,6 @@ public:
         uint16_t high = byte();
         return static_cast<uint16_t>((high << 8) | byte());
     }
-    // True once the stream has ended and only padding is being delivered.
-    bool padding() const { return ended_; }
 
 private:
     void refill();

@@ -1,0 +1,238 @@
+// The decoder's building blocks on their own: zig-zag order, both inverse DCTs
+// against a double-precision reference, the T.871 colour conversion, Huffman
+// decoding through the bit reader, chunked input with end-of-image padding, and
+// the file stream's contract.
+#include "render/jpeg_entropy.h"
+#include "render/jpeg_stream.h"
+#include "render/jpeg_transform.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(JpegTransform, ZigzagIsTheStandardPermutation) {
+    std::set<int> seen(jpeg_zigzag, jpeg_zigzag + 64);
+    EXPECT_EQ(seen.size(), 64u);
+    const int start[10] = {0, 1, 8, 16, 9, 2, 3, 10, 17, 24};
+    for (int k = 0; k < 10; ++k) EXPECT_EQ(jpeg_zigzag[k], start[k]);
+    EXPECT_EQ(jpeg_zigzag[35], 56);
+    EXPECT_EQ(jpeg_zigzag[61], 55);
+    EXPECT_EQ(jpeg_zigzag[62], 62);
+    EXPECT_EQ(jpeg_zigzag[63], 63);
+}
+
+// f(x, y) = 1/4 sum C(u) C(v) F(u, v) cos((2x+1) u pi / 16) cos((2y+1) v pi / 16) + 128.
+std::vector<double> reference_idct(const std::vector<double>& f) {
+    const double pi = 3.14159265358979323846;
+    std::vector<double> out(64);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            double sum = 0;
+            for (int v = 0; v < 8; ++v)
+                for (int u = 0; u < 8; ++u) {
+                    double cu = u ? 1.0 : std::sqrt(0.5), cv = v ? 1.0 : std::sqrt(0.5);
+                    sum += cu * cv * f[v * 8 + u] * std::cos((2 * x + 1) * u * pi / 16) * std::cos((2 * y + 1) * v * pi / 16);
+                }
+            out[y * 8 + x] = std::fmin(255.0, std::fmax(0.0, sum / 4 + 128));
+        }
+    return out;
+}
+
+// Largest difference of a transform from the reference over random blocks whose
+// coefficients fall off with frequency, as in real pictures.
+int worst_idct_error(bool accelerated, int quant_value, double* mean_signed) {
+    std::mt19937 random(1234);
+    std::vector<uint16_t> table(64, static_cast<uint16_t>(quant_value));
+    int32_t quant[64];
+    jpeg_prepare_quant_table(table.data(), accelerated, quant);
+    int worst = 0;
+    double total = 0;
+    for (int trial = 0; trial < 400; ++trial) {
+        int16_t coefficients[64];
+        std::vector<double> dequantised(64);
+        for (int i = 0; i < 64; ++i) {
+            int spread = 600 / (1 + (i % 8) + (i / 8)) / quant_value;
+            int c = spread ? static_cast<int>(random() % (2 * spread + 1)) - spread : 0;
+            if (random() % 3 == 0) c = 0;
+            coefficients[i] = static_cast<int16_t>(c);
+            dequantised[i] = static_cast<double>(c) * quant_value;
+        }
+        uint8_t out[64];
+        (accelerated ? jpeg_idct_fast : jpeg_idct_exact)(coefficients, quant, out, 8);
+        std::vector<double> expected = reference_idct(dequantised);
+        for (int i = 0; i < 64; ++i) {
+            double d = out[i] - std::round(expected[i]);
+            total += d;
+            worst = std::max(worst, static_cast<int>(std::fabs(d)));
+        }
+    }
+    *mean_signed = total / (400 * 64);
+    return worst;
+}
+
+TEST(JpegTransform, ExactTransformIsWithinOneOfTheReference) {
+    double bias = 0;
+    EXPECT_LE(worst_idct_error(false, 1, &bias), 1);
+    EXPECT_LT(std::fabs(bias), 0.05);
+    EXPECT_LE(worst_idct_error(false, 16, &bias), 1);
+}
+
+TEST(JpegTransform, FastTransformIsCloseAndTruncates) {
+    double bias = 0;
+    EXPECT_LE(worst_idct_error(true, 16, &bias), 2);
+    EXPECT_LT(bias, 0.0);  // truncation, not rounding, at the end
+    EXPECT_GT(bias, -1.2);
+}
+
+TEST(JpegTransform, DcOnlyBlocksAreFlatAndHugeValuesClamp) {
+    uint16_t ones[64];
+    std::fill(ones, ones + 64, 1);
+    for (bool accelerated : {false, true}) {
+        int32_t quant[64];
+        jpeg_prepare_quant_table(ones, accelerated, quant);
+        int16_t block[64] = {};
+        block[0] = 80;  // 80 / 8 = 10 above mid-grey
+        uint8_t out[64];
+        (accelerated ? jpeg_idct_fast : jpeg_idct_exact)(block, quant, out, 8);
+        for (uint8_t v : out) EXPECT_EQ(v, 138);
+
+        uint16_t big[64];
+        std::fill(big, big + 64, 65535);
+        jpeg_prepare_quant_table(big, accelerated, quant);
+        for (int16_t& c : block) c = 32767;
+        (accelerated ? jpeg_idct_fast : jpeg_idct_exact)(block, quant, out, 8);
+        EXPECT_EQ(out[0], 255);
+    }
+}
+
+TEST(JpegTransform, ColourConversionFollowsTheJfifEquations) {
+    uint8_t rgbx[4];
+    jpeg_ycc_to_rgbx(128, 128, 128, rgbx);
+    EXPECT_EQ(rgbx[0], 128);
+    EXPECT_EQ(rgbx[1], 128);
+    EXPECT_EQ(rgbx[2], 128);
+    EXPECT_EQ(rgbx[3], 255);
+    int worst = 0;
+    for (int y = 0; y < 256; y += 15)
+        for (int cb = 0; cb < 256; cb += 5)
+            for (int cr = 0; cr < 256; cr += 5) {
+                jpeg_ycc_to_rgbx(y, cb, cr, rgbx);
+                double r = y + 1.402 * (cr - 128);
+                double g = y - 0.344136 * (cb - 128) - 0.714136 * (cr - 128);
+                double b = y + 1.772 * (cb - 128);
+                auto expect = [](double v) { return static_cast<int>(std::round(std::fmin(255, std::fmax(0, v)))); };
+                worst = std::max({worst, std::abs(rgbx[0] - expect(r)), std::abs(rgbx[1] - expect(g)),
+                                  std::abs(rgbx[2] - expect(b))});
+            }
+    EXPECT_LE(worst, 1);
+}
+
+TEST(JpegEntropy, HuffmanCodesStuffingAndMarkers) {
+    // Lengths: two codes of 2 bits (00 -> 'a', 01 -> 'b'), one of 3 bits (100 -> 'c'),
+    // one of 12 bits (101000000000 -> 'd').
+    uint8_t counts[16] = {0, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    uint8_t values[4] = {'a', 'b', 'c', 'd'};
+    jpeg_huffman_table table;
+    table.build(counts, values);
+    // Bits: 01 100 00 101000000000 01111, then eight ones from the stuffed 0xFF,
+    // then a marker: 0110 0001 | 0100 0000 | 0000 1111 | 0xFF 0x00 | 0xFF 0xD0
+    std::vector<uint8_t> bytes = {0x61, 0x40, 0x0F, 0xFF, 0x00, 0xFF, 0xD0, 0x12};
+    jpeg_decoder_memory_stream stream(bytes.data(), bytes.size());
+    jpeg_byte_input input(&stream);
+    jpeg_bit_reader reader(input);
+    EXPECT_EQ(reader.decode(table), 'b');
+    EXPECT_EQ(reader.decode(table), 'c');
+    EXPECT_EQ(reader.decode(table), 'a');
+    EXPECT_EQ(reader.decode(table), 'd');
+    EXPECT_EQ(reader.bits(5), 0x0F);
+    EXPECT_EQ(reader.bits(8), 0xFF);
+    EXPECT_EQ(reader.marker(), 0xD0);
+    EXPECT_EQ(reader.bits(16), 0);  // zero bits after a marker
+    EXPECT_EQ(input.byte(), 0x12);  // the reader stops right after the marker
+    EXPECT_THROW(
+        {
+            jpeg_decoder_memory_stream ones_stream(bytes.data() + 3, 2);
+            jpeg_byte_input ones_input(&ones_stream);
+            jpeg_bit_reader ones(ones_input);
+            ones.decode(table);  // 1111... is no code of this table
+        },
+        jpeg_failure);
+}
+
+TEST(JpegEntropy, ExtendGivesNegativeAndPositiveValues) {
+    std::vector<uint8_t> bytes = {0b01011000, 0};  // 010 -> -5 with 3 bits, 11 -> 3 with 2 bits
+    jpeg_decoder_memory_stream stream(bytes.data(), bytes.size());
+    jpeg_byte_input input(&stream);
+    jpeg_bit_reader reader(input);
+    EXPECT_EQ(reader.extend(3), -5);
+    EXPECT_EQ(reader.extend(2), 3);
+}
+
+// Counts reads and their requested sizes.
+class counting_stream : public jpeg_decoder_stream {
+public:
+    explicit counting_stream(std::size_t size) : data_(size, 0x55) {}
+    int32_t read(uint8_t* buffer, int32_t max_bytes, bool* eof) override {
+        ++reads;
+        largest_request = std::max(largest_request, max_bytes);
+        return inner_.read(buffer, max_bytes, eof);
+    }
+    int reads = 0;
+    int32_t largest_request = 0;
+
+private:
+    std::vector<uint8_t> data_;
+    jpeg_decoder_memory_stream inner_{data_.data(), data_.size()};
+};
+
+TEST(JpegEntropy, InputComesIn4096ByteChunksThenEndOfImagePadding) {
+    counting_stream stream(10000);
+    jpeg_byte_input input(&stream);
+    for (int i = 0; i < 10000; ++i) ASSERT_EQ(input.byte(), 0x55);
+    EXPECT_EQ(stream.reads, 3);
+    EXPECT_EQ(stream.largest_request, 4096);
+    for (int i = 0; i < 10000; ++i) {
+        ASSERT_EQ(input.byte(), 0xFF);
+        ASSERT_EQ(input.byte(), 0xD9);
+    }
+    EXPECT_EQ(stream.reads, 3);
+}
+
+TEST(JpegStreams, FileStreamContract) {
+    jpeg_decoder_file_stream missing;
+    EXPECT_TRUE(missing.open("/nonexistent/velmoria.jpg"));
+    bool eof = false;
+    uint8_t buffer[16];
+    EXPECT_EQ(missing.read(buffer, 16, &eof), -1);
+
+    std::string path = std::string(VELMORIA_BINARY_DIR) + "/jpeg_stream_test.bin";
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite("0123456789", 1, 10, f);
+    std::fclose(f);
+
+    jpeg_decoder_file_stream stream;
+    ASSERT_FALSE(stream.open(path.c_str()));
+    EXPECT_EQ(stream.read(buffer, 4, &eof), 4);
+    EXPECT_FALSE(eof);
+    EXPECT_EQ(stream.read(buffer, 16, &eof), 6);
+    EXPECT_TRUE(eof);
+    EXPECT_EQ(buffer[5], '9');
+    eof = false;
+    EXPECT_EQ(stream.read(buffer, 16, &eof), 0);
+    EXPECT_TRUE(eof);
+    // Reopening starts afresh.
+    ASSERT_FALSE(stream.open(path.c_str()));
+    eof = false;
+    EXPECT_EQ(stream.read(buffer, 16, &eof), 10);
+    std::remove(path.c_str());
+}
+
+}  // namespace
