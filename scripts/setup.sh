@@ -11,7 +11,7 @@ packages=(
   libglew-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri mesa-utils
   xvfb xauth xdotool x11-utils
   libjpeg-turbo-progs lame sox ffmpeg
-  clang libclang-rt-14-dev libfreetype-dev imagemagick
+  clang libclang-rt-14-dev libfreetype-dev fonts-dejavu-core imagemagick
 )
 
 missing=()

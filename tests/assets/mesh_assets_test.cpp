@@ -137,9 +137,15 @@ TEST(MeshAssets, FigureStandsOffTheColumnAxisAndClearOfTheNextCopy) {
     const objmesh figure = load_mesh("quorrel.obj");
     EXPECT_GE(figure.triangle_count, 3000);
     EXPECT_LE(figure.triangle_count, 30000);
+    float nearest = 1e30f;
+    for (const mesh_vertex& v : figure.vertices) nearest = std::min(nearest, std::hypot(v.x, v.z));
+    EXPECT_GT(nearest, 0.5f) << "the camera travels along the y axis";
     const box b = object_box(figure, 0, figure.object_count());
-    EXPECT_GT(b.lo[0], 0.5f) << "the camera travels along the y axis";
     EXPECT_LT(b.hi[1] - b.lo[1], 18.0f) << "copies stand 18 apart";
+    // Centred on the -x side, a copy turned by 0 to 126 degrees about y lands on
+    // the +z side, where the camera looks late in the figure column's time.
+    EXPECT_LT((b.lo[0] + b.hi[0]) / 2, -2.0f);
+    EXPECT_NEAR((b.lo[2] + b.hi[2]) / 2, 0.0f, 0.01f);
     const objmesh simple = load_mesh("quorrels.obj");
     EXPECT_LT(simple.triangle_count, figure.triangle_count / 4);
 }

@@ -1,10 +1,11 @@
 // The figure ("quorrel"): a robed, stylised standing figure on a round plinth with its
 // arms raised into an arch over a haloed head. The copies of the figure column stand
 // 18 units apart along y and turn about the y axis, where the camera travels, so the
-// figure stands off the axis (centred at x = 3, facing it) and is modelled all round;
-// seen from the camera on the axis the copies ring it at different turns. It is
-// about 14.7 tall, leaving a 3.3-unit gap to the next copy. Bounding box:
-// x [1.1, 4.9], y [0, 14.69], z [-1.9, 1.9].
+// figure stands off the axis and faces it, modelled all round. It stands at x = -3:
+// the copies are turned by 0 to 126 degrees about y, which carries them onto the
+// +z side, in front of the camera while it looks along +z, and around the view
+// while it looks down the column. About 14.7 tall, leaving a gap of more than 3 to
+// the next copy.
 #include "tools/meshgen/generators.h"
 #include "tools/meshgen/shapes.h"
 
@@ -14,7 +15,8 @@ namespace meshgen {
 
 namespace {
 
-constexpr double figure_x = 3.0;  // distance of the figure's own axis from the column axis
+constexpr double figure_x = -3.0;  // the figure's own axis, off the column axis
+constexpr double forward = 1.0;    // the figure faces +x, toward the column axis
 
 // Detail levels: the full figure and the simplified one share every proportion.
 struct figure_detail {
@@ -27,8 +29,8 @@ struct figure_detail {
 
 void add_plinth(mesh& m, const figure_detail& d) {
     // A low drum with a bevelled top and a groove; hard edges at the bevels.
-    const std::vector<profile_point> profile{{0, 0},     {1.9, 0},    {1.9, 0.35}, {1.78, 0.42},
-                                             {1.78, 0.5}, {1.9, 0.57}, {1.9, 0.7},  {1.75, 0.82},
+    const std::vector<profile_point> profile{{0, 0},      {2.2, 0},    {2.2, 0.35}, {2.08, 0.42},
+                                             {2.08, 0.5}, {2.2, 0.57}, {2.2, 0.7},  {2.05, 0.82},
                                              {0, 0.82}};
     m.begin_object("plinth");
     m.add_patch(lathe(profile, d.around, {figure_x, 0, 0}), 35.0);
@@ -38,7 +40,7 @@ void add_robe(mesh& m, const figure_detail& d) {
     // Bell-shaped gown from the hem to the neck; folds deepen toward the hem. The
     // cross-section is an ellipse, deeper across the shoulders than front to back.
     const std::vector<profile_point> controls{
-        {0, 0.82},   {1.45, 0.82}, {1.5, 1.0},   {1.2, 2.5},   {0.9, 4.5},  {0.7, 6.5},
+        {0, 0.82},   {1.75, 0.82}, {1.8, 1.0},   {1.35, 2.5},  {0.95, 4.5}, {0.7, 6.5},
         {0.66, 7.4}, {0.8, 8.6},   {0.92, 9.5},  {0.95, 10.0}, {0.7, 10.45}, {0.3, 10.7},
         {0.22, 11.1}, {0, 11.25}};
     const std::vector<profile_point> profile = smooth_profile(controls, d.rows);
@@ -57,23 +59,23 @@ void add_head(mesh& m, const figure_detail& d) {
     // A crest from brow to nape, the figure's one sharp feature.
     auto crest = [](double t) {
         const double a = M_PI * (0.15 + 0.7 * t);
-        return vec3{figure_x - 0.56 * std::cos(a), 11.85 + 0.78 * std::sin(a), 0};
+        return vec3{figure_x + forward * 0.56 * std::cos(a), 11.85 + 0.78 * std::sin(a), 0};
     };
     m.add_patch(tube(crest, [](double t) { return 0.03 + 0.07 * std::sin(M_PI * t); }, d.along, d.limb, 3));
 }
 
 void add_halo(mesh& m, const figure_detail& d) {
     m.begin_object("halo");
-    m.add_patch(torus({figure_x + 0.1, 12.75, 0}, 1.0, 0.06, d.around, d.limb / 2, -12.0));
+    m.add_patch(torus({figure_x - forward * 0.1, 12.75, 0}, 1.25, 0.07, d.around, d.limb / 2, forward * 12.0));
 }
 
 void add_arms(mesh& m, const figure_detail& d) {
     m.begin_object("arms");
     for (double side : {-1.0, 1.0}) {
         const vec3 shoulder{figure_x, 10.05, side * 0.78};
-        const vec3 elbow_pull{figure_x - 0.05, 11.9, side * 2.05};
-        const vec3 wrist_pull{figure_x - 0.3, 14.6, side * 1.2};
-        const vec3 hand{figure_x - 0.35, 14.45, side * 0.16};
+        const vec3 elbow_pull{figure_x + forward * 0.05, 11.9, side * 2.5};
+        const vec3 wrist_pull{figure_x + forward * 0.3, 14.7, side * 1.4};
+        const vec3 hand{figure_x + forward * 0.35, 14.45, side * 0.16};
         auto arm = [=](double t) { return bezier(shoulder, elbow_pull, wrist_pull, hand, t); };
         m.add_patch(tube(arm, [](double t) { return 0.26 - 0.1 * t; }, d.along, d.limb, 4));
         // The hands: flattened ovals where the arch closes.
