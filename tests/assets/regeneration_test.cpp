@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -26,8 +28,9 @@ std::string read_all(const fs::path& path) {
 struct scratch_dir {
     fs::path path;
     scratch_dir() {
-        path = fs::temp_directory_path() / ("velmoria_assets_" + std::to_string(std::rand()) + "_" +
-                                            std::to_string(reinterpret_cast<uintptr_t>(this)));
+        static int made = 0;
+        path = fs::temp_directory_path() /
+               ("velmoria_assets_" + std::to_string(::getpid()) + "_" + std::to_string(++made));
         fs::create_directories(path);
     }
     ~scratch_dir() { fs::remove_all(path); }
