@@ -5,7 +5,7 @@
 // the copies are turned by 0 to 126 degrees about y, which carries them onto the
 // +z side, in front of the camera while it looks along +z, and around the view
 // while it looks down the column. About 14.7 tall, leaving a gap of more than 3 to
-// the next copy.
+// the next copy. Bounding box: x [-5.2, -0.8], y [0, 14.69], z [-2.2, 2.2].
 #include "tools/meshgen/generators.h"
 #include "tools/meshgen/shapes.h"
 
