@@ -164,7 +164,7 @@ tess_state tessellate(const std::vector<contour>& contours) {
     return s;
 }
 
-struct line_spec {
+struct credit_line {
     const char* name;
     const char* text;
     double cap_height;   // mesh units
@@ -213,7 +213,7 @@ struct glyph_shape {
 };
 
 // Every glyph of a line, placed with advances and kerning, in mesh units, centred.
-std::vector<glyph_shape> lay_out(font& f, const line_spec& line, double cap_units) {
+std::vector<glyph_shape> lay_out(font& f, const credit_line& line, double cap_units) {
     const double scale = line.cap_height / cap_units;
     FT_Face face = f.face();
     std::vector<glyph_shape> glyphs;
@@ -294,13 +294,13 @@ void add_walls(mesh& m, const glyph_shape& g) {
 
 mesh credits_mesh(const std::string& font_path) {
     // Heights on screen (title +7, names -2.5, years -8.5) less the roll's own steps.
-    const line_spec years{"line3_years", "2010 - 2026", 3.2, -8.5 + 2 * 2.6};
-    const line_spec title{"line1_title", "VELMORIA", 6.6, 7.0};
-    const line_spec names{"line2_names", "code, music and meshes: KRV", 2.6, -2.5 + 2.6};
+    const credit_line years{"line3_years", "2010 - 2026", 3.2, -8.5 + 2 * 2.6};
+    const credit_line title{"line1_title", "VELMORIA", 6.6, 7.0};
+    const credit_line names{"line2_names", "code, music and meshes: KRV", 2.6, -2.5 + 2.6};
     font f(font_path);
     const double cap_units = f.cap_height();
     mesh m;
-    for (const line_spec* line : {&years, &title, &names}) {
+    for (const credit_line* line : {&years, &title, &names}) {
         m.begin_object(line->name);
         for (const glyph_shape& g : lay_out(f, *line, cap_units)) {
             add_caps(m, g);
