@@ -52,10 +52,11 @@ void jpeg_decoder_core::colour_row(int row_in_mcu) {
     const uint8_t* cbs = cb.plane + static_cast<std::size_t>(chroma_row) * cb.plane_stride;
     const uint8_t* crs = cr.plane + static_cast<std::size_t>(chroma_row) * cr.plane_stride;
     uint8_t* out = row_buffer_;
+    const jpeg_colour_tables& tables = jpeg_colour();
     if (max_h_ == 1) {
-        for (int x = 0; x < width; ++x) jpeg_ycc_to_rgbx(ys[x], cbs[x], crs[x], out + 4 * x);
+        for (int x = 0; x < width; ++x) jpeg_ycc_to_rgbx(tables, ys[x], cbs[x], crs[x], out + 4 * x);
     } else {
-        for (int x = 0; x < width; ++x) jpeg_ycc_to_rgbx(ys[x], cbs[x >> 1], crs[x >> 1], out + 4 * x);
+        for (int x = 0; x < width; ++x) jpeg_ycc_to_rgbx(tables, ys[x], cbs[x >> 1], crs[x >> 1], out + 4 * x);
     }
 }
 

@@ -61,10 +61,12 @@ const exact_basis& basis() {
     return table;
 }
 
-int32_t clamp_coefficient(int64_t value, int32_t limit) {
+// Dequantises with the product in 32 bits: |coefficient| <= 32768 and q <= 65535.
+inline int32_t dequantise(int16_t coefficient, int32_t q, int32_t limit) {
+    int32_t value = coefficient * q;
     if (value > limit) return limit;
     if (value < -limit) return -limit;
-    return static_cast<int32_t>(value);
+    return value;
 }
 
 // Multiplication by a constant with 12 fractional bits.
@@ -139,20 +141,21 @@ void jpeg_prepare_quant_table(const uint16_t* zigzag_table, bool accelerated, in
     for (int k = 0; k < 64; ++k) {
         int n = jpeg_zigzag[k];
         int64_t q = zigzag_table[k];
-        natural[n] = accelerated ? static_cast<int32_t>((q * aan.factor[n] + 2048) >> 12) : static_cast<int32_t>(q);
+        int64_t entry = accelerated ? (q * aan.factor[n] + 2048) >> 12 : q;
+        natural[n] = static_cast<int32_t>(entry > 65535 ? 65535 : entry);
     }
 }
 
 void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride) {
     const int32_t limit = 4095;  // 8-bit samples never need more than 12 bits
     if (only_dc(coefficients)) {
-        int32_t dc = clamp_coefficient(int64_t{coefficients[0]} * quant[0], limit);
+        int32_t dc = dequantise(coefficients[0], quant[0], limit);
         fill_block(out, stride, jpeg_clamp_sample(((dc + 4) >> 3) + 128));
         return;
     }
     const exact_basis& b = basis();
     int32_t in[64];
-    for (int i = 0; i < 64; ++i) in[i] = clamp_coefficient(int64_t{coefficients[i]} * quant[i], limit);
+    for (int i = 0; i < 64; ++i) in[i] = dequantise(coefficients[i], quant[i], limit);
 
     // Columns: keep 2 fractional bits.
     int32_t tmp[64];
@@ -169,9 +172,11 @@ void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t*
     // Rows: remove the 13 bits of the basis and the 2 fractional bits.
     for (int y = 0; y < 8; ++y) {
         const int32_t* t = tmp + y * 8;
+        bool ac_zero = !(t[1] | t[2] | t[3] | t[4] | t[5] | t[6] | t[7]);
         for (int x = 0; x < 8; ++x) {
-            int32_t sum = 0;
-            for (int u = 0; u < 8; ++u) sum += b.k[x][u] * t[u];
+            int32_t sum = b.k[x][0] * t[0];
+            if (!ac_zero)
+                for (int u = 1; u < 8; ++u) sum += b.k[x][u] * t[u];
             out[y * stride + x] = jpeg_clamp_sample(((sum + (1 << 14)) >> 15) + 128);
         }
     }
@@ -183,12 +188,12 @@ void jpeg_idct_fast(const int16_t* coefficients, const int32_t* quant, uint8_t* 
     // Entries carry 2 fractional bits and the AAN factor (at most about 1.93).
     const int32_t limit = 32767;
     if (only_dc(coefficients)) {
-        int32_t dc = clamp_coefficient(int64_t{coefficients[0]} * quant[0], limit);
+        int32_t dc = dequantise(coefficients[0], quant[0], limit);
         fill_block(out, stride, jpeg_clamp_sample((dc >> 5) + 128));
         return;
     }
     int32_t w[64];
-    for (int i = 0; i < 64; ++i) w[i] = clamp_coefficient(int64_t{coefficients[i]} * quant[i], limit);
+    for (int i = 0; i < 64; ++i) w[i] = dequantise(coefficients[i], quant[i], limit);
     for (int c = 0; c < 8; ++c) {
         bool ac_zero = true;
         for (int r = 1; r < 8; ++r) ac_zero = ac_zero && w[r * 8 + c] == 0;
@@ -200,8 +205,13 @@ void jpeg_idct_fast(const int16_t* coefficients, const int32_t* quant, uint8_t* 
     }
     for (int r = 0; r < 8; ++r) {
         int32_t* row = w + r * 8;
-        aan_1d(row, 1);
-        for (int x = 0; x < 8; ++x) out[r * stride + x] = jpeg_clamp_sample((row[x] >> 5) + 128);
+        if (row[1] | row[2] | row[3] | row[4] | row[5] | row[6] | row[7]) {
+            aan_1d(row, 1);
+            for (int x = 0; x < 8; ++x) out[r * stride + x] = jpeg_clamp_sample((row[x] >> 5) + 128);
+        } else {
+            uint8_t flat = jpeg_clamp_sample((row[0] >> 5) + 128);
+            for (int x = 0; x < 8; ++x) out[r * stride + x] = flat;
+        }
     }
 }
 

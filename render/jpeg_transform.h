@@ -13,6 +13,8 @@ extern const uint8_t jpeg_zigzag[64];
 // the inverse DCT multiplies by, in natural order. With `accelerated` every entry
 // is pre-multiplied by its AAN factor: (q * factor + 2048) >> 12, the factors being
 // held with 14 fractional bits, which leaves 2 fractional bits in the entry.
+// Entries are capped at 65535: any larger one already drives every non-zero
+// coefficient to the transform's input limit, and the cap keeps products in 32 bits.
 void jpeg_prepare_quant_table(const uint16_t* zigzag_table, bool accelerated, int32_t* natural);
 
 // Dequantises one block of 64 coefficients (natural order) with a table from
@@ -35,8 +37,7 @@ inline uint8_t jpeg_clamp_sample(int32_t value) {
 }
 
 // Writes R, G, B and an opaque fourth byte (255) to out.
-inline void jpeg_ycc_to_rgbx(int y, int cb, int cr, uint8_t* out) {
-    const jpeg_colour_tables& t = jpeg_colour();
+inline void jpeg_ycc_to_rgbx(const jpeg_colour_tables& t, int y, int cb, int cr, uint8_t* out) {
     out[0] = jpeg_clamp_sample(y + t.r_cr[cr]);
     out[1] = jpeg_clamp_sample(y + ((t.g_cb[cb] + t.g_cr[cr]) >> 16));
     out[2] = jpeg_clamp_sample(y + t.b_cb[cb]);

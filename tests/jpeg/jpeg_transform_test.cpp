@@ -114,7 +114,7 @@ TEST(JpegTransform, DcOnlyBlocksAreFlatAndHugeValuesClamp) {
 
 TEST(JpegTransform, ColourConversionFollowsTheJfifEquations) {
     uint8_t rgbx[4];
-    jpeg_ycc_to_rgbx(128, 128, 128, rgbx);
+    jpeg_ycc_to_rgbx(jpeg_colour(), 128, 128, 128, rgbx);
     EXPECT_EQ(rgbx[0], 128);
     EXPECT_EQ(rgbx[1], 128);
     EXPECT_EQ(rgbx[2], 128);
@@ -123,7 +123,7 @@ TEST(JpegTransform, ColourConversionFollowsTheJfifEquations) {
     for (int y = 0; y < 256; y += 15)
         for (int cb = 0; cb < 256; cb += 5)
             for (int cr = 0; cr < 256; cr += 5) {
-                jpeg_ycc_to_rgbx(y, cb, cr, rgbx);
+                jpeg_ycc_to_rgbx(jpeg_colour(), y, cb, cr, rgbx);
                 double r = y + 1.402 * (cr - 128);
                 double g = y - 0.344136 * (cb - 128) - 0.714136 * (cr - 128);
                 double b = y + 1.772 * (cb - 128);
