@@ -1,0 +1,186 @@
+// The window and context on a real X display (Xvfb with Mesa): exact client size at
+// (50, 50), not resizable, the pixel format asked for, the projection of
+// resize_scene, the refused full-screen fall-back, the GL start-up probe, release
+// and the clipboard.
+#include "app/app_record.h"
+#include "app/gl_requirements.h"
+#include "app/gl_window.h"
+#include "app/shell_messages.h"
+#include "app/window_procedure.h"
+#include "platform/message_box.h"
+#include "platform/window_system.h"
+
+#include <GL/glew.h>
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct asked_box {
+    std::string text;
+    std::string caption;
+    message_buttons buttons;
+};
+std::vector<asked_box> boxes_asked;
+message_answer answer_to_questions = message_answer::yes;
+
+message_answer record_box(const char* text, const char* caption, message_icon, message_buttons buttons) {
+    boxes_asked.push_back({text, caption, buttons});
+    return buttons == message_buttons::yes_no ? answer_to_questions : message_answer::ok;
+}
+
+class GlWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        boxes_asked.clear();
+        set_message_box_handler(record_box);
+        app.fullscreen = 0;
+    }
+    void TearDown() override {
+        kill_gl_window();
+        unregister_window_class();
+        set_message_box_handler(nullptr);
+    }
+};
+
+// gluPerspective's matrix, column-major.
+std::vector<double> perspective(double fovy, double aspect, double near_plane, double far_plane) {
+    double f = 1.0 / std::tan(fovy * M_PI / 360.0);
+    std::vector<double> m(16, 0.0);
+    m[0] = f / aspect;
+    m[5] = f;
+    m[10] = (far_plane + near_plane) / (near_plane - far_plane);
+    m[11] = -1.0;
+    m[14] = 2.0 * far_plane * near_plane / (near_plane - far_plane);
+    return m;
+}
+
+void expect_matrix(GLenum which, const std::vector<double>& expected) {
+    GLdouble actual[16];
+    glGetDoublev(which, actual);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], expected[i], 1e-5 * (1.0 + std::fabs(expected[i]))) << i;
+}
+
+TEST_F(GlWindow, WindowedClientAreaIsExactAtFiftyFiftyWithTheAskedPixelFormat) {
+    ASSERT_TRUE(open_gl_window(shell_text::window_title, 640, 360, 32, 0));
+    ASSERT_NE(app.window, nullptr);
+    ASSERT_NE(app.gl_context, nullptr);
+    int width = 0, height = 0, x = 0, y = 0;
+    client_size(app.window, width, height);
+    client_position(app.window, x, y);
+    EXPECT_EQ(width, 640);
+    EXPECT_EQ(height, 360);
+    EXPECT_EQ(x, 50);
+    EXPECT_EQ(y, 50);
+    uint32_t flags = SDL_GetWindowFlags(app.window);
+    EXPECT_EQ(flags & SDL_WINDOW_RESIZABLE, 0u);
+    EXPECT_EQ(flags & SDL_WINDOW_BORDERLESS, 0u);
+    EXPECT_NE(flags & SDL_WINDOW_SHOWN, 0u);
+    EXPECT_STREQ(SDL_GetWindowTitle(app.window), " =   Velmoria - KRV 2010 = ");
+    pixel_format_report format = read_pixel_format();
+    EXPECT_TRUE(format.double_buffer);
+    EXPECT_GE(format.alpha_bits, 1);
+    EXPECT_GE(format.depth_bits, 24);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 360);
+    EXPECT_TRUE(boxes_asked.empty());
+}
+
+TEST_F(GlWindow, ResizeSceneWithHeightZeroUsesHeightOne) {
+    ASSERT_TRUE(open_gl_window(shell_text::window_title, 320, 240, 32, 0));
+    resize_scene(320, 0);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 320);
+    EXPECT_EQ(viewport[3], 1);
+    expect_matrix(GL_PROJECTION_MATRIX, perspective(45.0, 320.0, 0.10000000149011612, 100.0));
+    expect_matrix(GL_MODELVIEW_MATRIX, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+
+    resize_scene(1280, 720);
+    expect_matrix(GL_PROJECTION_MATRIX, perspective(45.0, 1280.0 / 720.0, 0.10000000149011612, 100.0));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(GlWindow, SizeMessageResetsTheProjection) {
+    ASSERT_TRUE(open_gl_window(shell_text::window_title, 320, 240, 32, 0));
+    window_procedure(app.window, 5, 0, intptr_t((200 << 16) | 400));
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 400);
+    EXPECT_EQ(viewport[3], 200);
+    expect_matrix(GL_PROJECTION_MATRIX, perspective(45.0, 2.0, 0.10000000149011612, 100.0));
+}
+
+TEST_F(GlWindow, RefusedFullScreenWithYesOpensWindowedAtTheAskedSize) {
+    answer_to_questions = message_answer::yes;
+    ASSERT_TRUE(open_gl_window(shell_text::window_title, 1000, 700, 32, 1));  // no such mode on Xvfb
+    ASSERT_EQ(boxes_asked.size(), 1u);
+    EXPECT_EQ(boxes_asked[0].caption, "KRV GL ;-)");
+    EXPECT_EQ(boxes_asked[0].text,
+              "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?");
+    EXPECT_EQ(boxes_asked[0].buttons, message_buttons::yes_no);
+    EXPECT_EQ(app.fullscreen, 0);
+    int width = 0, height = 0, x = 0, y = 0;
+    client_size(app.window, width, height);
+    client_position(app.window, x, y);
+    EXPECT_EQ(width, 1000);
+    EXPECT_EQ(height, 700);
+    EXPECT_EQ(x, 50);
+    EXPECT_EQ(y, 50);
+    EXPECT_EQ(SDL_GetWindowFlags(app.window) & SDL_WINDOW_FULLSCREEN, 0u);
+}
+
+TEST_F(GlWindow, RefusedFullScreenWithNoClosesWithoutAWindow) {
+    answer_to_questions = message_answer::no;
+    EXPECT_FALSE(open_gl_window(shell_text::window_title, 1000, 700, 32, 1));
+    ASSERT_EQ(boxes_asked.size(), 2u);
+    EXPECT_EQ(boxes_asked[1].text, "Program Will Now Close.");
+    EXPECT_EQ(app.window, nullptr);
+    EXPECT_EQ(app.gl_context, nullptr);
+}
+
+TEST_F(GlWindow, MesaOffersEveryFeatureTheShowNeeds) {
+    ASSERT_TRUE(open_gl_window(shell_text::window_title, 320, 240, 32, 0));
+    gl_feature_probe probe = probe_gl_features();
+    EXPECT_TRUE(probe.loader_ready) << probe.loader_error;
+    EXPECT_EQ(missing_gl_features(probe), std::vector<std::string>{});
+    EXPECT_NE(probe.renderer.find("OpenGL"), std::string::npos);
+}
+
+TEST_F(GlWindow, KillReleasesEverythingQuietlyAndTwice) {
+    ASSERT_TRUE(open_gl_window(shell_text::window_title, 320, 240, 32, 0));
+    kill_gl_window();
+    EXPECT_EQ(app.window, nullptr);
+    EXPECT_EQ(app.gl_context, nullptr);
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+    kill_gl_window();
+    EXPECT_TRUE(boxes_asked.empty());  // no "SHUTDOWN ERROR"
+}
+
+TEST_F(GlWindow, NotesReachTheClipboardAndStandardOutput) {
+    ASSERT_TRUE(open_gl_window(shell_text::window_title, 320, 240, 32, 0));
+    app.clip_text = "Cam :1,2,3  \nPnt :0,0,0  \n \nMCr :0,2,0  \n \n";
+    testing::internal::CaptureStdout();
+    hand_over_notes();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), app.clip_text);
+    char* clipboard = SDL_GetClipboardText();
+    EXPECT_EQ(std::string(clipboard), app.clip_text);
+    SDL_free(clipboard);
+    EXPECT_TRUE(copy_to_clipboard("second"));
+    clipboard = SDL_GetClipboardText();
+    EXPECT_STREQ(clipboard, "second");
+    SDL_free(clipboard);
+}
+
+}  // namespace
