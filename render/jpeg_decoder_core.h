@@ -85,6 +85,7 @@ private:
     void allocate_buffers();
     void start_scan();
     void decode_whole_scan();
+    bool scan_data_spent() const;
     void decode_mcu_row(int mcu_y);
     void decode_mcu(int mcu_x, int mcu_y);
     void next_restart_interval();

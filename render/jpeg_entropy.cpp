@@ -59,7 +59,9 @@ void jpeg_huffman_table::build(const uint8_t* counts, const uint8_t* symbol_valu
 void jpeg_bit_reader::fill() {
     while (count_ <= 56) {
         int b = 0;
-        if (!marker_) {
+        if (marker_) {
+            filler_bits_ += 8;
+        } else {
             b = input_.byte();
             if (b == 0xFF) {
                 int next = input_.byte();
@@ -69,6 +71,7 @@ void jpeg_bit_reader::fill() {
                 } else {
                     marker_ = next;
                     b = 0;
+                    filler_bits_ += 8;
                 }
             }
         }

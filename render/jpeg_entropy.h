@@ -100,7 +100,11 @@ public:
         bits_ = 0;
         count_ = 0;
         marker_ = 0;
+        filler_bits_ = 0;
     }
+    // True once a marker has been met and every bit before it has been used:
+    // from here on only filler zeros come.
+    bool exhausted() const { return marker_ != 0 && count_ <= filler_bits_; }
     // The marker that ended the entropy-coded data, or 0 if none was met yet.
     int marker() const { return marker_; }
     // Continue feeding zero bits without looking for further markers.
@@ -114,4 +118,5 @@ private:
     uint64_t bits_ = 0;
     int count_ = 0;
     int marker_ = 0;
+    int filler_bits_ = 0;  // zero bits appended after the marker
 };

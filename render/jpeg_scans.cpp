@@ -91,6 +91,15 @@ void jpeg_decoder_core::decode_mcu_row(int mcu_y) {
     }
 }
 
+// True when the scan's data has run out before a marker that is not a restart
+// marker. A well-formed scan never needs bits it does not hold, so the blocks
+// left keep what earlier scans gave them; stopping here keeps the work bounded
+// by the data when scan headers follow each other with nothing between them.
+bool jpeg_decoder_core::scan_data_spent() const {
+    int marker = reader_.marker();
+    return reader_.exhausted() && !(marker >= marker_rst0 && marker < marker_rst0 + 8);
+}
+
 void jpeg_decoder_core::decode_whole_scan() {
     start_scan();
     if (scan_.count == 1) {
@@ -98,12 +107,14 @@ void jpeg_decoder_core::decode_whole_scan() {
         jpeg_component& c = components_[static_cast<std::size_t>(scan_.component[0])];
         for (int by = 0; by < c.scan_blocks_h; ++by)
             for (int bx = 0; bx < c.scan_blocks_w; ++bx) {
+                if (scan_data_spent()) return;
                 next_restart_interval();
                 decode_block(c, block_at(c, bx, by));
             }
     } else {
         for (int my = 0; my < mcus_y_; ++my)
             for (int mx = 0; mx < mcus_x_; ++mx) {
+                if (scan_data_spent()) return;
                 next_restart_interval();
                 decode_mcu(mx, my);
             }
