@@ -171,6 +171,9 @@ void drain_events() {
 
 bool run_mode_dialog() {
     if (!app.mode_list_pending) return true;
+    // The show parses and prints numbers with the C library; GTK must not switch it
+    // to the user's locale, where a decimal comma would break every data file.
+    gtk_disable_setlocale();
     if (!gtk_init_check(nullptr, nullptr)) {
         std::fprintf(stderr, "velmoria: no display for the setup dialog; using 1280 x 720 windowed\n");
         take_fixed_mode();
