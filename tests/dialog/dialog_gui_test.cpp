@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -229,6 +230,10 @@ bool ends_without_show_window(show_process& show) {
     return show.ended() && !window_seen;
 }
 
+bool soundtrack_present() {
+    return std::ifstream(VELMORIA_SOURCE_DIR "/data/music/Tolvek - Velmoria.mp3").good();
+}
+
 class SetupDialog : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -242,6 +247,7 @@ protected:
 };
 
 TEST_F(SetupDialog, EnterRunsAtThePreselected1280x720) {
+    ASSERT_TRUE(soundtrack_present()) << "data/music/Tolvek - Velmoria.mp3 is missing; the show cannot run";
     show_process show;
     std::string dialog = wait_for_dialog(show);
     ASSERT_FALSE(dialog.empty()) << "no setup dialog; output:\n" << show.output();
@@ -254,6 +260,7 @@ TEST_F(SetupDialog, EnterRunsAtThePreselected1280x720) {
 }
 
 TEST_F(SetupDialog, KeyboardPicksModeAndWindowedWith16By9) {
+    ASSERT_TRUE(soundtrack_present()) << "data/music/Tolvek - Velmoria.mp3 is missing; the show cannot run";
     show_process show;
     std::string dialog = wait_for_dialog(show);
     ASSERT_FALSE(dialog.empty()) << show.output();
