@@ -56,4 +56,21 @@ TEST(JpegOracle, EveryRowMatchesDjpegForBothTransforms) {
                 worst_max[1], names.size());
 }
 
+// The show's own textures, decoded as the loaders decode them (AAN transform).
+TEST(JpegOracle, ShowTexturesMatchDjpeg) {
+    for (const char* name : {"noise", "blob41b"}) {
+        SCOPED_TRACE(name);
+        std::string source = std::string(VELMORIA_SOURCE_DIR) + "/data/textures/" + name + ".jpg";
+        std::string reference = std::string(VELMORIA_BINARY_DIR) + "/jpeg_show_" + name + ".pnm";
+        std::string command = "djpeg -nosmooth -dct fast -pnm -outfile " + reference + " " + source;
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        decoded_picture ours = decode_jpeg(read_file_bytes(source), true);
+        ASSERT_EQ(ours.error_code, 0);
+        picture_difference d = compare_pictures(ours, read_pnm(reference));
+        EXPECT_LE(d.mean, 1.0);
+        EXPECT_LE(d.max, 6);
+        std::printf("%s: mean %.4f, max %d\n", name, d.mean, d.max);
+    }
+}
+
 }  // namespace
