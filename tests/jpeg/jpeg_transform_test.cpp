@@ -1,5 +1,5 @@
-// The decoder's building blocks on their own: zig-zag order, both inverse DCTs
-// against a double-precision reference, the T.871 colour conversion, Huffman
+// The decoder's building blocks on their own: both inverse DCTs against a
+// double-precision reference, the T.871 colour conversion, Huffman
 // decoding through the bit reader, chunked input with end-of-image padding, and
 // the file stream's contract.
 #include "render/jpeg_entropy.h"
@@ -11,22 +11,10 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
 namespace {
-
-TEST(JpegTransform, ZigzagIsTheStandardPermutation) {
-    std::set<int> seen(jpeg_zigzag, jpeg_zigzag + 64);
-    EXPECT_EQ(seen.size(), 64u);
-    const int start[10] = {0, 1, 8, 16, 9, 2, 3, 10, 17, 24};
-    for (int k = 0; k < 10; ++k) EXPECT_EQ(jpeg_zigzag[k], start[k]);
-    EXPECT_EQ(jpeg_zigzag[35], 56);
-    EXPECT_EQ(jpeg_zigzag[61], 55);
-    EXPECT_EQ(jpeg_zigzag[62], 62);
-    EXPECT_EQ(jpeg_zigzag[63], 63);
-}
 
 // f(x, y) = 1/4 sum C(u) C(v) F(u, v) cos((2x+1) u pi / 16) cos((2y+1) v pi / 16) + 128.
 std::vector<double> reference_idct(const std::vector<double>& f) {
@@ -164,15 +152,6 @@ TEST(JpegEntropy, HuffmanCodesStuffingAndMarkers) {
             ones.decode(table);  // 1111... is no code of this table
         },
         jpeg_failure);
-}
-
-TEST(JpegEntropy, ExtendGivesNegativeAndPositiveValues) {
-    std::vector<uint8_t> bytes = {0b01011000, 0};  // 010 -> -5 with 3 bits, 11 -> 3 with 2 bits
-    jpeg_decoder_memory_stream stream(bytes.data(), bytes.size());
-    jpeg_byte_input input(&stream);
-    jpeg_bit_reader reader(input);
-    EXPECT_EQ(reader.extend(3), -5);
-    EXPECT_EQ(reader.extend(2), 3);
 }
 
 // Counts reads and their requested sizes.
