@@ -157,6 +157,7 @@ void jpeg_decoder_core::read_header() {
     // find_start_of_image consumed the 0xFF of the marker that follows.
     int marker = input_.byte();
     while (marker == 0xFF) marker = input_.byte();
+    if (marker == 0) jpeg_fail(jpeg_no_start_of_image);
     for (;;) {
         if (marker == marker_sof0 || marker == marker_sof1 || marker == marker_sof2) {
             read_frame(marker);

@@ -83,6 +83,7 @@ TEST(JpegErrors, StartOfImageMustComeEarlyAndBeFollowedByAMarker) {
     EXPECT_EQ(constructor_code(late), jpeg_no_start_of_image);
     EXPECT_EQ(constructor_code({}), jpeg_no_start_of_image);
     EXPECT_EQ(constructor_code({0xFF, 0xD8, 0x00, 0x12}), jpeg_no_start_of_image);
+    EXPECT_EQ(constructor_code({0xFF, 0xD8, 0xFF, 0x00}), jpeg_no_start_of_image);
 
     bytes_t early(100, 0);
     early.insert(early.end(), baseline().begin(), baseline().end());
@@ -154,7 +155,6 @@ TEST(JpegErrors, UnexpectedMarkers) {
     EXPECT_EQ(constructor_code({0xFF, 0xD8, 0xFF, 0xD9}), jpeg_unexpected_marker);        // end of image
 
     // A frame with no scan after it: prepare finds the end of image where a scan is due.
-    jpeg_decoder_memory_stream stream(nullptr, 0);
     bytes_t no_scan = frame_only(0xC0, colour_frame(16, 16, 0x11, 0x11));
     jpeg_decoder_memory_stream frame_stream(no_scan.data(), no_scan.size());
     jpeg_scan_decoder decoder(&frame_stream, false);
