@@ -6,6 +6,7 @@
 
 #include "platform/sound_decode.h"
 #include "platform/sound_mixer.h"
+#include "platform/sound_output.h"
 #include "platform/sound_spectrum.h"
 
 #include <SDL2/SDL.h>
@@ -14,6 +15,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -28,6 +30,7 @@ struct sound_system {
     bool forced_silent = false;  // opened through the "dummy" driver after a failure
     bool paced_by_clock = false;  // a silent driver: playback follows the wall clock
     int rate = 44100;
+    int buffer_frames = 0;
     int latency_frames = 0;
     std::vector<std::unique_ptr<FSOUND_SAMPLE>> samples;
     FSOUND_DSPUNIT fft_unit;
@@ -95,7 +98,9 @@ void mix_by_clock(sound_system& system, int16_t* out, int frames) {
     std::fill(system.stereo.begin(), system.stereo.end(), int16_t(0));
     system.mark.heard_start = heard;
     mix_into(system, system.stereo.data(), count);
-    system.mark.heard_end = double(system.output_frames);
+    // The listener keeps to the wall clock even when this thread is late: the next
+    // call catches the mix up to it.
+    system.mark.heard_end = std::numeric_limits<double>::infinity();
     const size_t tail = size_t(2 * std::min<int64_t>(count, frames));
     std::memset(out, 0, size_t(frames) * 2 * sizeof(int16_t));
     std::memcpy(out + (2 * size_t(frames) - tail), system.stereo.data() + (2 * size_t(count) - tail),
@@ -137,6 +142,7 @@ bool open_output(sound_system& system) {
     SDL_AudioSpec obtained{};
     system.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (system.device == 0) return false;
+    system.buffer_frames = obtained.samples;
     system.latency_frames = system.paced_by_clock ? 0 : obtained.samples;
     system.mono.assign(size_t(std::max<int>(obtained.samples, 256)), 0.0f);
     system.stereo.reserve(size_t(8 * obtained.samples));
@@ -180,7 +186,7 @@ bool loop_mode(unsigned mode) { return (mode & (FSOUND_LOOP_NORMAL | mode_loop_b
 bool heard_output(const sound_system& system, std::array<float, spectrum_fft_size>& window) {
     if (!system.mixed_once) return false;
     const double heard = double(system.mark.mixed_start) + current_offset(system);
-    const int64_t end = std::max<int64_t>(int64_t(heard), 0);
+    const int64_t end = std::clamp<int64_t>(int64_t(heard), 0, int64_t(system.output_frames));
     for (int i = 0; i < spectrum_fft_size; ++i) {
         const int64_t frame = end - spectrum_fft_size + i;
         window[size_t(i)] = frame < 0 ? 0.0f : system.tap[uint64_t(frame) & (tap_frames - 1)];
@@ -300,4 +306,15 @@ void FSOUND_Close() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     delete sound;
     sound = nullptr;
+}
+
+bool describe_sound_output(sound_output_report& report) {
+    if (sound == nullptr) return false;
+    const char* driver = SDL_GetCurrentAudioDriver();
+    report.driver = driver ? driver : "";
+    report.rate = sound->rate;
+    report.buffer_frames = sound->buffer_frames;
+    report.latency_frames = sound->latency_frames;
+    report.paced_by_clock = sound->paced_by_clock;
+    return true;
 }

@@ -47,9 +47,9 @@ uint32_t sample_length(const FSOUND_SAMPLE& sample);
 // frame) and the mono mix (-1..1) into mono. Sets each channel's mark first.
 void mix_channels(std::vector<sound_channel>& channels, int frames, int16_t* out, float* mono);
 
-// What the listener hears around the last mixed buffer, in output frames counted
-// from the device's start: at the moment mixing began the listener was at
-// heard_start, and nothing past heard_end has been mixed yet.
+// Where the listener is around the last mixed buffer, in output frames counted
+// from the device's start: at heard_start when mixing began, and never further
+// than heard_end before the next buffer is mixed.
 struct output_mark {
     uint64_t mixed_start = 0;  // first frame of the last mixed buffer
     double heard_start = 0.0;
@@ -57,8 +57,9 @@ struct output_mark {
 };
 
 // Output frames between mixed_start and the frame heard seconds_since after the
-// mark: the listener moves at the output rate, never past heard_end. May be
-// negative while earlier buffers are still playing.
+// mark: the listener moves at the output rate, never past heard_end (infinite
+// when the wall clock, not a device, paces the output). May be negative while
+// earlier buffers are still playing.
 double heard_offset(const output_mark& mark, double seconds_since, int output_rate);
 
 // The channel's position being heard, in source frames, given the heard offset.
