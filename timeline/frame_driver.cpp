@@ -5,6 +5,7 @@
 #include "timeline/frame_driver.h"
 
 #include "app/app_record.h"
+#include "parts/start_rules.h"
 #include "platform/fsound.h"
 #include "platform/show_random.h"
 #include "render/screen_passes.h"
@@ -148,10 +149,12 @@ void apply_start_point() {
     driver_services().sound->set_position(music_channel, uint32_t(int64_t(timing.demo_time * seek_rate)));
 }
 
-// A grey veil over the window: drawn opaque in the fade's grey level.
+// A grey veil over the picture: drawn opaque in the fade's grey level. A forced
+// 16:9 picture on a taller full-screen display is centred, and so is its veil.
 void draw_fade_overlay(double amount) {
     RenderContext& context = app.render_context;
-    glViewport(0, 0, app.render_width, app.render_height);
+    glViewport(0, picture_offset_y(app.window_height, app.render_height, app.fullscreen != 0, app.force_16_9 != 0),
+               app.render_width, app.render_height);
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     context.bind_window_framebuffer();
     glMatrixMode(GL_PROJECTION);

@@ -5,11 +5,11 @@
 #include "app/app_record.h"
 #include "app/gl_window.h"
 #include "app/window_procedure.h"
+#include "parts/part_start.h"
 #include "platform/fsound.h"
 #include "platform/message_box.h"
 #include "platform/system_services.h"
 #include "platform/window_system.h"
-#include "timeline/clear_part.h"
 
 #include <cstdlib>
 
@@ -45,7 +45,7 @@ frame_driver_services real_frame_driver_services() {
         show_message_box(text, caption, message_icon::information);
     };
     services.exit_process = [](int code) { std::exit(code); };
-    services.make_main_part = []() -> parts* { return new clear_part; };
+    services.make_main_part = []() -> parts* { return new part_start; };
     return services;
 }
 

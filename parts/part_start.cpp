@@ -1,0 +1,330 @@
+// The main part: its one-time loading and its frame. Each frame advances the part
+// clock, derives the note values, drive values and camera, draws the choreography
+// into multisample target 0, resolves it, darkens it by ambient occlusion, blurs
+// its highlights at quarter size and composites the result into the window.
+#include "parts/part_start.h"
+
+#include "app/app_record.h"
+#include "parts/choreography.h"
+#include "parts/gl_scene_sink.h"
+#include "parts/start_rules.h"
+#include "platform/show_random.h"
+#include "render/gl_check.h"
+#include "render/render_context.h"
+#include "render/screen_passes.h"
+
+#include <GL/glew.h>
+
+#include <array>
+#include <cstdint>
+
+namespace {
+
+constexpr int space_bar = 32;
+constexpr int ssao_discarded_draws = 1000;
+constexpr int black_cube_size = 4;
+
+// Loads the identity into the texture matrix of `unit`, leaving that unit active.
+void identity_texture_matrix(int unit) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+}
+
+GLuint& slot_name(RenderContext& context, int slot) { return context.texture_ids[slot + context.texture_base]; }
+
+}  // namespace
+
+// --- Initialisation --------------------------------------------------------------
+
+void part_start::build_programs() {
+    shaders.create_program("Materials//v_material1", "Materials//f_material1", material_program);
+    shaders.create_fragment_program("PostProcessing//f_combineSSAO", ssao_program);
+    shaders.create_fragment_program("PostProcessing//f_blurpass", blur_program);
+    shaders.create_fragment_program("PostProcessing//f_simpleblur", simple_blur_program);
+    shaders.create_fragment_program("PostProcessing//f_blurhighlights", highlight_program);
+    shaders.create_fragment_program("PostProcessing//f_godrays", godrays_program);
+    shaders.create_program("PostProcessing//v_velocities", "PostProcessing//f_velocities", velocity_program);
+}
+
+// While the space bar is held the programs are read again from their files, so
+// shader edits show on the next frame.
+void part_start::rebuild_programs() {
+    shaders.create_program("Materials//v_material1", "Materials//f_material1", material_program);
+    shaders.create_fragment_program("PostProcessing//f_combineSSAO", ssao_program);
+    shaders.create_fragment_program("PostProcessing//f_simpleblur", simple_blur_program);
+    shaders.create_fragment_program("PostProcessing//f_blurpass", blur_program);
+    shaders.create_fragment_program("PostProcessing//f_blurhighlights", highlight_program);
+}
+
+void part_start::create_images(RenderContext& context) {
+    const int w = app.render_width;
+    const int h = app.render_height;
+    context.create_noise_texture(noise_slot, 1024, 1024);
+    context.create_color_target_texture(scene_color_slot, w, h, 0);
+    context.create_color_target_texture(highlight_slot, w / 4, h / 4, 0);
+    context.create_color_target_texture(scene_aux_slot, w, h, 0);
+    context.create_color_target_texture(velocity_slot, w, h, 0);
+    context.create_depth_texture(scene_depth_slot, w, h);
+    context.create_depth_texture(second_depth_slot, w, h);
+}
+
+// The material samples a 2D image and a cube map that nothing renders into: a
+// black texel and a small black cube, so both samplers read complete textures.
+void part_start::create_black_textures(RenderContext& context) {
+    const std::array<uint8_t, 4 * black_cube_size * black_cube_size> black{};
+    GLuint& flat = slot_name(context, slot_base + black_2d_offset);
+    glGenTextures(1, &flat);
+    glBindTexture(GL_TEXTURE_2D, flat);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, black.data());
+
+    GLuint& cube = slot_name(context, slot_base + black_cube_offset);
+    glGenTextures(1, &cube);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    for (int face = 0; face < 6; ++face) {
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGBA, black_cube_size, black_cube_size, 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, black.data());
+    }
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+}
+
+// The blob sprite is clamped to its black border so that it never wraps.
+void part_start::load_images(RenderContext& context) {
+    context.load_jpeg_normal_map("textures/noise.jpg", slot_base + normal_map_offset);
+    context.load_jpeg_texture("textures/blob41b.jpg", slot_base + blob_offset);
+    context.bind_texture_slot(slot_base + blob_offset);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+void part_start::load_meshes() {
+    quorrel_mesh.load("neomeshes//quorrel.obj", false);
+    quorrels_mesh.load("neomeshes//quorrels.obj", false);
+    transf3_mesh.load("neomeshes//transf3.obj", false);
+    wings_mesh.load("neomeshes//wings.obj", false);
+    credits_mesh.load("neomeshes//credits.obj", false);
+}
+
+void part_start::init(RenderContext* context) {
+    scene_time = 0.0;
+    show_time = 0.0;
+    slot_base = 0;
+    material_program = 1, ssao_program = 3, blur_program = 4, velocity_program = 5;
+    highlight_program = 6, godrays_program = 7, simple_blur_program = 13;
+    build_programs();
+
+    scene_color_slot = slot_base + 0;
+    scene_aux_slot = slot_base + 11;
+    scene_depth_slot = slot_base + 26;
+    noise_slot = slot_base + 27;
+    highlight_slot = slot_base + 28;
+    second_depth_slot = slot_base + 29;
+    velocity_slot = slot_base + 32;
+    create_images(*context);
+    create_black_textures(*context);
+
+    context->attach_color_texture(0, 0, scene_color_slot);
+    context->attach_color_texture(0, 1, scene_aux_slot);
+    context->attach_depth_texture(0, scene_depth_slot);
+    context->attach_color_texture(1, 0, highlight_slot);
+
+    load_images(*context);
+    load_meshes();
+    notes.load_points("misc//piano2.txt");
+    scene_time = start_clock_floor;
+}
+
+// --- The frame -------------------------------------------------------------------
+
+void part_start::advance_clock(FrameTiming& timing) {
+    scene_time = ::advance_clock(scene_time, timing.step);
+    show_time = scene_time;
+}
+
+void part_start::update_drive_values() {
+    const double t = scene_time;
+    spectrum_band = 1;
+    spectrum_gain = spectrum_gain_at(t);
+    position_y = 2.0 * t - 20.0;
+}
+
+// The start camera, moved toward the windowed camera as the opening blend runs.
+void part_start::choose_camera(RenderContext& context) {
+    const chosen_camera chosen = ::choose_camera(scene_time, pointer_copy.pointer_x, pointer_copy.pointer_y);
+    context.frame_camera = chosen.frame_camera;
+    local_camera = chosen.local_camera;
+    position_y = chosen.position_y;
+    camera_blend = chosen.blend;
+}
+
+choreography_frame part_start::choreography_input(const RenderContext& context) const {
+    choreography_frame frame;
+    frame.scene_time = scene_time;
+    frame.show_time = show_time;
+    frame.note_p1 = static_cast<float>(pointer_copy.pointer_y);
+    frame.spectrum_value = pointer_copy.spectrum[static_cast<size_t>(spectrum_band)];
+    frame.spectrum_gain = spectrum_gain;
+    frame.position_y = position_y;
+    frame.frame_camera = context.frame_camera;
+    frame.projector_camera = context.projector_camera;
+    frame.width = app.render_width;
+    frame.height = app.render_height;
+    frame.slots.material_program = material_program;
+    frame.slots.normal_map = slot_base + normal_map_offset;
+    frame.slots.second_depth = second_depth_slot;
+    frame.slots.texture_111 = slot_base + black_2d_offset;
+    frame.slots.blob = slot_base + blob_offset;
+    frame.slots.cube_200 = slot_base + black_cube_offset;
+    return frame;
+}
+
+// The choreography into multisample target 0 (colour, second output, depth),
+// with the replay rewind applied to its clock only.
+void part_start::scene_pass(RenderContext& context) {
+    context.attach_color_texture(0, 0, scene_color_slot);
+    context.attach_color_texture(0, 1, scene_aux_slot);
+    context.attach_depth_texture(0, scene_depth_slot);
+    context.bind_render_target(0, 2);
+
+    show_time = scene_time;
+    scene_time = rewound_time(scene_time);
+
+    const scene_meshes meshes{&quorrel_mesh, &transf3_mesh, &wings_mesh, &credits_mesh};
+    gl_scene_sink sink(context, shaders, meshes);
+    draw_choreography(choreography_input(context), sink);
+    gl_check::check("scene pass");
+    context.resolve_render_target(0, app.render_width, app.render_height, 2, true);
+}
+
+// Darkens the resolved colour by the depth around each pixel, drawn back into
+// target 0 and resolved over the scene colour.
+void part_start::ambient_occlusion_pass(RenderContext& context) {
+    const int w = app.render_width;
+    const int h = app.render_height;
+    context.attach_color_texture(0, 0, scene_color_slot);
+    context.bind_render_target(0, 1);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+
+    show_srand(ssao_seed(scene_time));
+    for (int i = 0; i < ssao_discarded_draws; ++i) show_rand();
+
+    shaders.use_program(ssao_program);
+    shaders.set_uniform_1f(ssao_program, "Limit", static_cast<float>(show_rand() / 32767.0));
+    shaders.set_uniform_1f(ssao_program, "fttime", static_cast<float>(show_time));
+    shaders.bind_sampler(GL_TEXTURE_2D, ssao_program, 0, "texture2d_1", context.texture_of_slot(scene_color_slot));
+    shaders.bind_sampler(GL_TEXTURE_2D, ssao_program, 1, "texture2d_2", context.texture_of_slot(scene_depth_slot));
+    shaders.bind_sampler(GL_TEXTURE_2D, ssao_program, 2, "texture2d_3", context.texture_of_slot(scene_aux_slot));
+    shaders.bind_sampler(GL_TEXTURE_2D, ssao_program, 3, "texture2d_random", context.texture_of_slot(noise_slot));
+
+    shaders.load_projective_texture_matrix(ssao_program, "ProjectionMatrix", context.frame_camera,
+                                           start_field_of_view, static_cast<double>(w) / h, 0.1, 100.0);
+    glLoadIdentity();  // the texture matrix of unit 0
+    draw_screen_quad(0, 1, 1, true, 1.0f);
+    context.resolve_render_target(0, w, h, 1, false);
+    gl_check::check("ambient occlusion pass");
+}
+
+void part_start::highlight_pass(RenderContext& context) {
+    run_screen_pass(context, shaders, highlight_program, 1, 1, app.render_width / 4, app.render_height / 4,
+                    scene_color_slot, highlight_slot, -1, -1, "highlight pass");
+}
+
+// The composite into the window. A forced 16:9 picture on a taller full-screen
+// display is centred between black bands.
+void part_start::final_pass(RenderContext& context) {
+    const int w = app.render_width;
+    const int h = app.render_height;
+    glMatrixMode(GL_MODELVIEW);
+    context.bind_window_framebuffer();
+    const int offset = picture_offset_y(app.window_height, h, app.fullscreen != 0, app.force_16_9 != 0);
+    if (offset > 0) {  // the bands; the clear colour comes back with the attributes
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glViewport(0, offset, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    identity_texture_matrix(0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+
+    shaders.use_program(blur_program);
+    shaders.bind_sampler(GL_TEXTURE_2D, blur_program, 0, "texture2d_1", context.texture_of_slot(scene_color_slot));
+    shaders.bind_sampler(GL_TEXTURE_2D, blur_program, 4, "texture2d_s", context.texture_of_slot(highlight_slot));
+    shaders.bind_sampler(GL_TEXTURE_2D, blur_program, 1, "texture2d_velocities",
+                         context.texture_of_slot(velocity_slot));
+    shaders.bind_sampler(GL_TEXTURE_2D, blur_program, 2, "texture2d_random", context.texture_of_slot(noise_slot));
+    shaders.bind_sampler(GL_TEXTURE_2D, blur_program, 3, "texture2d_2", context.texture_of_slot(scene_depth_slot));
+
+    const final_drive drive = final_pass_drive(scene_time, pointer_copy.spectrum[static_cast<size_t>(spectrum_band)],
+                                               spectrum_gain);
+    shaders.set_uniform_1f(blur_program, "Limit", static_cast<float>(pointer_copy.adjust_qa));
+    shaders.set_uniform_1f(blur_program, "ttime", static_cast<float>(scene_time));
+    shaders.set_uniform_1f(blur_program, "fttime", static_cast<float>(show_time));
+    shaders.set_uniform_1f(blur_program, "DSP", drive.dsp);
+    shaders.set_uniform_1f(blur_program, "DSP2", drive.dsp2);
+
+    glEnable(GL_TEXTURE_2D);
+    glLoadIdentity();
+    glDisable(GL_BLEND);
+    draw_screen_quad(0, 1, 1, true, 1.0f);
+    ShaderProgramTable::use_fixed_function();
+    gl_check::check("final pass");
+}
+
+void part_start::end_frame(RenderContext& context) {
+    identity_texture_matrix(1);
+    identity_texture_matrix(0);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    reset_flat_state();
+
+    glPopAttrib();
+    scene_time = show_time;
+    glFlush();
+
+    pointer_copy.scratch[0] = scene_time;
+    *context.pointer = pointer_copy;
+}
+
+void part_start::draw(FrameTiming* timing, RenderContext* context, PointerState* pointer) {
+    context->pointer = pointer;
+    pointer_copy = *pointer;
+    pointer_copy.pointer_x = 0.0;
+    pointer_copy.pointer_y = 0.0;
+    pointer_copy.wheel = 0.0;
+    advance_clock(*timing);
+    const note_values note = look_up_notes(notes, scene_time);
+    pointer_copy.pointer_x = note.p0;
+    pointer_copy.pointer_y = note.p1;
+
+    update_drive_values();
+    if (pointer_copy.key_states[space_bar] != 0) rebuild_programs();
+    // The attributes are saved with the window framebuffer bound, where the frame
+    // ends: restoring a draw buffer saved for another framebuffer would fail.
+    context->bind_window_framebuffer();
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+
+    choose_camera(*context);
+    scene_pass(*context);
+    ambient_occlusion_pass(*context);
+    highlight_pass(*context);
+    final_pass(*context);
+    end_frame(*context);
+    gl_check::check("frame");
+}

@@ -1,0 +1,187 @@
+// The main part on a real GL context (llvmpipe under Xvfb), run from data/: what
+// init leaves bound and how big it makes the images, every pass of a frame free of
+// GL errors at the show's landmarks, the replay rewind as the programs receive it,
+// the pointer record handed back, and the programs rebuilt while space is held.
+#include "app/app_record.h"
+#include "parts/part_start.h"
+#include "parts/start_rules.h"
+#include "render/gl_check.h"
+#include "render/render_context.h"
+#include "tests/support/gl_test_context.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+
+namespace {
+
+class PartStartGl : public ::testing::Test {
+protected:
+    void open(int width, int height) {
+        app = AppRecord();
+        app.render_width = app.window_width = width;
+        app.render_height = app.window_height = height;
+        gl = std::make_unique<gl_test::GlTestContext>(width, height);
+        gl_check::set_enabled(true);
+        gl_check::reset_logged_count();
+        // The window's initial state, as the shell sets it before the show loads.
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClearDepth(1.0);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+        context = &app.render_context;
+        context->create_render_target(0, width, height, 4);
+        context->create_render_target(1, width / 4, height / 4, 0);
+        context->pointer = &app.pointer_state;
+        part = std::make_unique<part_start>();
+        part->init(context);
+    }
+
+    void TearDown() override {
+        gl_check::check("end of test");
+        EXPECT_EQ(gl_check::logged_count(), 0) << "GL errors were logged";
+        part.reset();
+        gl.reset();
+    }
+
+    // One frame with the part clock at exactly t (a zero step keeps it there).
+    void frame_at(double t) {
+        part->scene_time = t;
+        FrameTiming timing;
+        timing.step = 0.0;
+        part->draw(&timing, context, &app.pointer_state);
+    }
+
+    static float uniform_of(GLuint program, const char* name) {
+        float value = -1000.0f;
+        const GLint where = glGetUniformLocation(program, name);
+        EXPECT_GE(where, 0) << name;
+        if (where >= 0) glGetUniformfv(program, where, &value);
+        return value;
+    }
+
+    std::unique_ptr<gl_test::GlTestContext> gl;
+    RenderContext* context = nullptr;
+    std::unique_ptr<part_start> part;
+};
+
+TEST_F(PartStartGl, InitLeavesTheClampedBlobBoundAndTheClockAtMinusTwo) {
+    open(64, 36);
+    EXPECT_EQ(part->scene_time, -2.0);
+    EXPECT_EQ(part->show_time, 0.0);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    const GLuint blob = context->texture_of_slot(part->slot_base + part_start::blob_offset);
+    ASSERT_NE(blob, 0u);
+    EXPECT_EQ(static_cast<GLuint>(bound), blob);
+    GLint wrap_s = 0, wrap_t = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap_s);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrap_t);
+    EXPECT_EQ(wrap_s, GL_CLAMP_TO_EDGE);
+    EXPECT_EQ(wrap_t, GL_CLAMP_TO_EDGE);
+
+    context->bind_texture_slot(part->slot_base + part_start::normal_map_offset);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap_s);
+    EXPECT_EQ(wrap_s, GL_REPEAT) << "the normal map keeps repeating";
+
+    EXPECT_TRUE(glIsTexture(context->texture_of_slot(part_start::black_2d_offset)));
+    EXPECT_TRUE(glIsTexture(context->texture_of_slot(part_start::black_cube_offset)));
+    EXPECT_TRUE(part->wings_mesh.loaded);
+    EXPECT_TRUE(part->credits_mesh.loaded);
+    for (int slot : {1, 3, 4, 5, 6, 7, 13}) {
+        GLint linked = 0;
+        glGetProgramiv(part->shaders.programs[slot], GL_LINK_STATUS, &linked);
+        EXPECT_EQ(linked, GL_TRUE) << "program " << slot;
+    }
+}
+
+TEST_F(PartStartGl, QuarterSizeHighlightImageRoundsDown) {
+    open(1366, 768);
+    GLint w = 0, h = 0;
+    glBindTexture(GL_TEXTURE_2D, context->texture_of_slot(part->highlight_slot));
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    EXPECT_EQ(w, 341);
+    EXPECT_EQ(h, 192);
+    glBindTexture(GL_TEXTURE_2D, context->texture_of_slot(part->scene_color_slot));
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    EXPECT_EQ(w, 1366);
+}
+
+// The landmarks: the start, the opening blend, the live spectrum, the figure
+// column, the replay, the late elements and the credits.
+TEST_F(PartStartGl, EveryPassRunsWithoutGlErrorAcrossTheShow) {
+    open(96, 54);
+    app.pointer_state.spectrum[1] = 0.6f;
+    for (double t : {-2.0, 1.0, 11.0, 30.0, 121.0, 186.5, 200.0, 231.0, 262.0, 275.0}) {
+        frame_at(t);
+        EXPECT_EQ(gl_check::check("after frame"), 0) << "t = " << t;
+        EXPECT_EQ(part->scene_time, t) << "the rewind never outlives the frame";
+    }
+    // The picture in the window is not empty.
+    frame_at(30.0);
+    const std::vector<uint8_t> pixels = gl->read_pixels(0, 0, 96, 54);
+    long sum = 0;
+    for (size_t i = 0; i < pixels.size(); i += 4) sum += pixels[i] + pixels[i + 1] + pixels[i + 2];
+    EXPECT_GT(sum, 96L * 54L * 3L * 4L) << "mean channel value above 4";
+}
+
+TEST_F(PartStartGl, ReplayedStretchShiftsOnlyTheChoreographyClock) {
+    open(64, 36);
+    frame_at(186.5);
+    EXPECT_FLOAT_EQ(uniform_of(part->shaders.programs[1], "ttime"), 104.5f);
+    EXPECT_FLOAT_EQ(uniform_of(part->shaders.programs[1], "fttime"), 186.5f);
+    EXPECT_FLOAT_EQ(uniform_of(part->shaders.programs[4], "fttime"), 186.5f);
+    EXPECT_EQ(app.pointer_state.scratch[0], 186.5);
+    const chosen_camera camera = choose_camera(186.5, app.pointer_state.pointer_x, app.pointer_state.pointer_y);
+    EXPECT_EQ(context->frame_camera.eye, camera.frame_camera.eye) << "the camera follows the unshifted clock";
+    EXPECT_EQ(context->frame_camera.centre, camera.frame_camera.centre);
+}
+
+TEST_F(PartStartGl, FrameScalesTheStepAndHandsThePointerRecordBack) {
+    open(64, 36);
+    app.pointer_state.wheel = 5.0;
+    app.pointer_state.pointer_x = 3.0;
+    app.pointer_state.adjust_qa = 1.5;
+    part->scene_time = 140.0;
+    FrameTiming timing;
+    timing.step = 0.5;
+    part->draw(&timing, context, &app.pointer_state);
+    EXPECT_DOUBLE_EQ(timing.step, 0.5 * 0.922);
+    EXPECT_DOUBLE_EQ(part->scene_time, 140.0 + 0.5 * 0.922);
+    EXPECT_EQ(context->pointer, &app.pointer_state);
+    EXPECT_EQ(app.pointer_state.scratch[0], part->scene_time);
+    EXPECT_EQ(app.pointer_state.wheel, 0.0);
+    const note_values notes = look_up_notes(part->notes, part->scene_time);
+    EXPECT_EQ(app.pointer_state.pointer_x, notes.p0);
+    EXPECT_EQ(app.pointer_state.pointer_y, notes.p1);
+    EXPECT_EQ(app.pointer_state.adjust_qa, 1.5);
+    EXPECT_FLOAT_EQ(uniform_of(part->shaders.programs[4], "Limit"), 1.5f);
+}
+
+TEST_F(PartStartGl, HoldingSpaceRebuildsTheFiveProgramsEveryFrame) {
+    open(64, 36);
+    const auto programs = [this] {
+        std::array<GLuint, 7> p{};
+        const int slots[7] = {1, 3, 13, 4, 6, 5, 7};
+        for (int i = 0; i < 7; ++i) p[static_cast<size_t>(i)] = part->shaders.programs[slots[i]];
+        return p;
+    };
+    const auto before = programs();
+    app.pointer_state.key_states[32] = 1;
+    frame_at(20.0);
+    const auto held = programs();
+    for (size_t i = 0; i < 5; ++i) EXPECT_NE(held[i], before[i]) << "rebuilt program " << i;
+    EXPECT_EQ(held[5], before[5]) << "the velocity program is built once";
+    EXPECT_EQ(held[6], before[6]) << "the god-ray program is built once";
+    frame_at(20.0);
+    const auto held_again = programs();
+    for (size_t i = 0; i < 5; ++i) EXPECT_NE(held_again[i], held[i]) << "every held frame rebuilds";
+
+    app.pointer_state.key_states[32] = 0;
+    frame_at(20.0);
+    EXPECT_EQ(programs(), held_again) << "released: the last build stays";
+}
+
+}  // namespace
