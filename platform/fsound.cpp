@@ -113,6 +113,7 @@ void audio_callback(void* user, Uint8* stream, int bytes) {
     const int frames = bytes / int(2 * sizeof(int16_t));
     system.mark_counter = SDL_GetPerformanceCounter();
     system.mark.mixed_start = system.output_frames;
+    mark_channels(system.channels);
     if (system.paced_by_clock)
         mix_by_clock(system, reinterpret_cast<int16_t*>(stream), frames);
     else

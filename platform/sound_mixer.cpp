@@ -79,12 +79,15 @@ bool seek_channel(sound_channel& channel, uint32_t frame) {
     return true;
 }
 
-void mix_channels(std::vector<sound_channel>& channels, int frames, int16_t* out, float* mono) {
+void mark_channels(std::vector<sound_channel>& channels) {
     for (sound_channel& channel : channels) {
         channel.mark_cursor = channel.cursor;
         channel.mark_mixed = channel.mixed;
         channel.mark_from_mix = true;
     }
+}
+
+void mix_channels(std::vector<sound_channel>& channels, int frames, int16_t* out, float* mono) {
     for (int start = 0; start < frames; start += block_frames) {
         const int count = std::min(block_frames, frames - start);
         block left{};

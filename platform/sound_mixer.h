@@ -43,8 +43,12 @@ void start_channel(sound_channel& channel, const FSOUND_SAMPLE& sample, int outp
 bool seek_channel(sound_channel& channel, uint32_t frame);
 uint32_t sample_length(const FSOUND_SAMPLE& sample);
 
+// Records where each channel is as a new stretch of output begins (once per
+// mixed buffer, before mixing it).
+void mark_channels(std::vector<sound_channel>& channels);
+
 // Mixes frames of stereo output from every playing channel into out (2 values per
-// frame) and the mono mix (-1..1) into mono. Sets each channel's mark first.
+// frame) and the mono mix (-1..1) into mono.
 void mix_channels(std::vector<sound_channel>& channels, int frames, int16_t* out, float* mono);
 
 // Where the listener is around the last mixed buffer, in output frames counted

@@ -25,7 +25,11 @@ struct mixed {
 
 mixed mix(std::vector<sound_channel>& channels, int frames) {
     mixed result{std::vector<int16_t>(size_t(2 * frames)), std::vector<float>(size_t(frames))};
-    mix_channels(channels, frames, result.out.data(), result.mono.data());
+    mark_channels(channels);
+    // In two pieces, as a late audio thread mixes: the marks stay at the start.
+    const int first = frames / 2;
+    mix_channels(channels, first, result.out.data(), result.mono.data());
+    mix_channels(channels, frames - first, result.out.data() + 2 * first, result.mono.data() + first);
     return result;
 }
 
