@@ -8,7 +8,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libgtk-3-dev libmpg123-dev libkissfft-dev
-  libglew-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri mesa-utils
+  libglew-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri mesa-utils libpng-dev
   xvfb xauth xdotool x11-utils
   libjpeg-turbo-progs lame sox ffmpeg
   clang libclang-rt-14-dev libfreetype-dev fonts-dejavu-core imagemagick

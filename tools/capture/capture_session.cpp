@@ -1,0 +1,107 @@
+// The capture run: start-up through the shell, the fixed-step clock, the frames.
+#include "tools/capture/capture_session.h"
+
+#include "app/app_record.h"
+#include "app/gl_window.h"
+#include "parts/part_start.h"
+#include "platform/message_box.h"
+#include "timeline/frame_driver.h"
+#include "timeline/frame_step.h"
+
+#include <GL/glew.h>
+
+namespace {
+
+constexpr int music_channel = 0;
+
+// Boxes go to standard error only (the shell writes them there); a question
+// answers No, so a refused mode ends the run instead of waiting for a click.
+message_answer answer_without_window(const char*, const char*, message_icon, message_buttons buttons) {
+    return buttons == message_buttons::yes_no ? message_answer::no : message_answer::ok;
+}
+
+}  // namespace
+
+capture_session::capture_session(int width, int height, int fps)
+    : width_(width), height_(height), fps_(fps), sound_([] { return app.frame_timing.demo_time; }) {}
+
+capture_session::~capture_session() {
+    if (opened_) kill_gl_window();
+    driver_services() = real_frame_driver_services();
+    set_message_box_handler(nullptr);
+}
+
+bool capture_session::open() {
+    app.show_dialog = 0;
+    app.window_width = app.render_width = width_;
+    app.window_height = app.render_height = height_;
+    app.fullscreen = 0;
+    app.force_16_9 = 0;
+    app.sound_on = 1;
+    // The music's position is the demo time itself, so the correction would add
+    // exactly nothing; with it off, the rounding of the position to whole samples
+    // cannot add anything either.
+    app.drift_correction = 0;
+    set_message_box_handler(answer_without_window);
+
+    frame_driver_services& services = driver_services();
+    services.sound = &sound_;
+    services.counter = [this] { return ticks_; };
+    services.counter_frequency = [this] { return int64_t(fps_); };
+    services.cursor = [](int& x, int& y) { x = 400, y = 300; };
+    services.swap_buffers = [] {};
+
+    opened_ = create_gl_window("velmoria-capture", width_, height_, 32, 0);
+    if (!opened_) return false;
+    part_ = dynamic_cast<part_start*>(app.part_slots[0]);
+    return part_ != nullptr;
+}
+
+// What drive_frame does to the clocks, without drawing: the measured step (one
+// fixed step), the pull toward the music, the demo time and the part's clock.
+void capture_session::step_clocks_only() {
+    FrameTiming& timing = app.frame_timing;
+    timing.step = 1.0 / double(fps_);
+    const auto music = read_music(sound_.position(music_channel), sound_.length(app.music_sample),
+                                  sound_.frequency(music_channel));
+    if (music) timing.step = corrected_step(timing.step, timing.demo_time, *music, app.drift_correction);
+    ++app.frame_counter;
+    timing.demo_time += timing.step;
+    part_->advance_clock(timing);
+    ++frames_done_;
+}
+
+// One real frame: the seconds clock is set so that the driver measures exactly
+// one fixed step, 1 tick at fps ticks per second.
+void capture_session::draw_frame() {
+    app.clock_seconds = 0.0;
+    app.clock_last_count = 0;
+    app.frame_timing.clock_reference = 0.0;
+    ticks_ = 1;
+    drive_frame();
+    ++frames_done_;
+}
+
+rgb_image capture_session::read_window() const {
+    rgb_image image;
+    image.width = width_;
+    image.height = height_;
+    image.pixels.assign(static_cast<size_t>(width_) * height_ * 3, 0);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, image.pixels.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    flip_rows(image);
+    return image;
+}
+
+rgb_image capture_session::capture(long n) {
+    while (frames_done_ + 1 < n) step_clocks_only();
+    draw_frame();
+    return read_window();
+}
+
+double capture_session::demo_time() const { return app.frame_timing.demo_time; }
+
+double capture_session::part_time() const { return part_ ? part_->scene_time : 0.0; }

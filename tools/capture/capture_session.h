@@ -1,0 +1,43 @@
+// One capture run: the show opened in a window of the capture size through the
+// shell's own start-up (window, context, initial state, demo_init), with the frame
+// driver's services pointed at a fixed-step counter and the decoded music. Frames
+// before the wanted one are stepped on the clocks alone; the wanted frame is a
+// real drive_frame, read back from the window before any swap.
+#pragma once
+
+#include "tools/capture/capture_sound.h"
+#include "tools/capture/png_image.h"
+
+class part_start;
+
+class capture_session {
+public:
+    capture_session(int width, int height, int fps);
+    ~capture_session();
+    capture_session(const capture_session&) = delete;
+    capture_session& operator=(const capture_session&) = delete;
+
+    // Opens the window and loads the show; false when the shell refused.
+    bool open();
+    // Draws frame n (later than every frame drawn or stepped so far) and returns
+    // the window's picture.
+    rgb_image capture(long n);
+
+    double demo_time() const;
+    double part_time() const;
+    bool has_music() const { return sound_.has_music(); }
+
+private:
+    void step_clocks_only();
+    void draw_frame();
+    rgb_image read_window() const;
+
+    int width_;
+    int height_;
+    int fps_;
+    long frames_done_ = 0;
+    int64_t ticks_ = 0;
+    capture_sound sound_;
+    part_start* part_ = nullptr;
+    bool opened_ = false;
+};

@@ -1,0 +1,68 @@
+// PNG writing and reading through libpng's simplified API, and channel statistics.
+#include "tools/capture/png_image.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+void flip_rows(rgb_image& image) {
+    const size_t row = static_cast<size_t>(image.width) * 3;
+    std::vector<uint8_t> swap(row);
+    for (int y = 0; y < image.height / 2; ++y) {
+        uint8_t* top = image.pixels.data() + static_cast<size_t>(y) * row;
+        uint8_t* bottom = image.pixels.data() + static_cast<size_t>(image.height - 1 - y) * row;
+        std::memcpy(swap.data(), top, row);
+        std::memcpy(top, bottom, row);
+        std::memcpy(bottom, swap.data(), row);
+    }
+}
+
+bool write_png(const std::string& path, const rgb_image& image) {
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(image.width);
+    png.height = static_cast<png_uint_32>(image.height);
+    png.format = PNG_FORMAT_RGB;
+    if (!png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr)) {
+        std::fprintf(stderr, "velmoria-capture: cannot write %s: %s\n", path.c_str(), png.message);
+        return false;
+    }
+    return true;
+}
+
+bool read_png(const std::string& path, rgb_image& image) {
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&png, path.c_str())) return false;
+    png.format = PNG_FORMAT_RGB;
+    image.width = static_cast<int>(png.width);
+    image.height = static_cast<int>(png.height);
+    image.pixels.assign(PNG_IMAGE_SIZE(png), 0);
+    if (!png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr)) {
+        png_image_free(&png);
+        return false;
+    }
+    return true;
+}
+
+channel_stats image_stats(const rgb_image& image) {
+    channel_stats stats;
+    stats.min = {255, 255, 255};
+    std::array<double, 3> sum{};
+    const size_t count = image.pixels.size() / 3;
+    for (size_t i = 0; i < count; ++i) {
+        for (size_t c = 0; c < 3; ++c) {
+            const int v = image.pixels[i * 3 + c];
+            sum[c] += v;
+            stats.min[c] = std::min(stats.min[c], v);
+            stats.max[c] = std::max(stats.max[c], v);
+        }
+    }
+    for (size_t c = 0; c < 3; ++c) stats.mean[c] = count ? sum[c] / static_cast<double>(count) : 0.0;
+    if (count == 0) stats.min = {0, 0, 0};
+    return stats;
+}

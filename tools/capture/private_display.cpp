@@ -1,0 +1,58 @@
+// Starting and stopping the capture tool's own Xvfb.
+#include "tools/capture/private_display.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Reads the display number Xvfb writes once it accepts connections.
+bool read_display_number(int fd, std::string& number) {
+    char c = 0;
+    while (read(fd, &c, 1) == 1) {
+        if (c == '\n') return !number.empty();
+        number += c;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool private_display::ensure(int width, int height) {
+    const char* display = std::getenv("DISPLAY");
+    if (display != nullptr && *display != '\0') return true;
+    int ready[2];
+    if (pipe(ready) != 0) return false;
+    const std::string screen =
+        std::to_string(std::max(width, 640)) + "x" + std::to_string(std::max(height, 480)) + "x24";
+    const std::string fd = std::to_string(ready[1]);
+    server_ = fork();
+    if (server_ == 0) {
+        close(ready[0]);
+        std::freopen("/dev/null", "w", stderr);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ready[1]);
+    std::string number;
+    const bool started = server_ > 0 && read_display_number(ready[0], number);
+    close(ready[0]);
+    if (!started) {
+        std::fprintf(stderr, "velmoria-capture: no display, and Xvfb could not be started\n");
+        return false;
+    }
+    setenv("DISPLAY", (":" + number).c_str(), 1);
+    return true;
+}
+
+private_display::~private_display() {
+    if (server_ <= 0) return;
+    kill(server_, SIGTERM);
+    waitpid(server_, nullptr, 0);
+}
