@@ -13,7 +13,7 @@ namespace {
 
 class DemoInit : public ::testing::Test {
 protected:
-    gl_test::GlTestContext gl{64, 64};
+    gl_test::GlTestContext& gl = shared_gl();
     driver_rig rig;
 };
 

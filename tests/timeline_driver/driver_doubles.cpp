@@ -66,6 +66,11 @@ void fake_sound::close() { calls.push_back("close"); }
 
 int fake_sound::count(const std::string& name) const { return int(std::count(calls.begin(), calls.end(), name)); }
 
+gl_test::GlTestContext& shared_gl() {
+    static gl_test::GlTestContext context(64, 64);
+    return context;
+}
+
 recording_part::~recording_part() {
     if (deleted) *deleted = true;
 }

@@ -4,6 +4,7 @@
 // driver's services to them over a fresh application record.
 #pragma once
 
+#include "tests/support/gl_test_context.h"
 #include "timeline/frame_driver_services.h"
 #include "timeline/frame_records.h"
 #include "timeline/parts.h"
@@ -59,6 +60,10 @@ public:
     void draw(FrameTiming* timing, RenderContext* context, PointerState* pointer) override;
     void init(RenderContext* context) override;
 };
+
+// One GL context for the whole test program, made on first use: SDL's video
+// subsystem does not always come back after being shut down within a process.
+gl_test::GlTestContext& shared_gl();
 
 // Everything a test reads back after driving frames.
 struct driver_rig {

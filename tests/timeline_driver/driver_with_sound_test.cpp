@@ -52,7 +52,7 @@ protected:
         }
     }
 
-    gl_test::GlTestContext gl{64, 64};
+    gl_test::GlTestContext& gl = shared_gl();
     driver_rig rig;
     std::filesystem::path previous_folder;
 };

@@ -18,7 +18,7 @@ namespace {
 
 class FrameDriver : public ::testing::Test {
 protected:
-    gl_test::GlTestContext gl{64, 64};
+    gl_test::GlTestContext& gl = shared_gl();
     driver_rig rig;
 
     const FrameTiming& last_timing() const { return rig.part->timings.back(); }
