@@ -66,15 +66,16 @@ GtkWidget* toggle(const char* caption, bool checked) {
     return button;
 }
 
+void respond(GtkWidget* button, gpointer dialog) {
+    gtk_dialog_response(GTK_DIALOG(dialog),
+                        GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "response")));
+}
+
 GtkWidget* push_button(GtkWidget* window, const char* caption, int width_units, int response) {
     GtkWidget* button = gtk_button_new_with_label(caption);
     gtk_widget_set_size_request(button, width_units * unit, 21 * unit);
-    g_signal_connect_swapped(button, "clicked", G_CALLBACK(+[](GtkDialog* dialog, GtkButton* b) {
-                                 gtk_dialog_response(dialog, GPOINTER_TO_INT(
-                                     g_object_get_data(G_OBJECT(b), "response")));
-                             }),
-                             window);
     g_object_set_data(G_OBJECT(button), "response", GINT_TO_POINTER(response));
+    g_signal_connect(button, "clicked", G_CALLBACK(respond), window);
     return button;
 }
 
