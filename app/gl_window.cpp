@@ -9,6 +9,7 @@
 #include "app/window_procedure.h"
 #include "platform/message_box.h"
 #include "platform/window_system.h"
+#include "timeline/diagnostics.h"
 #include "timeline/frame_driver.h"
 
 #include <GL/glew.h>
@@ -114,8 +115,7 @@ bool init_gl() {
 }
 
 void kill_gl_window() {
-    // The frame-time log is written first here when app.frame_log is set; the log
-    // is switched off in the show and arrives with the diagnostics.
+    if (app.frame_log) write_frame_log(app.frame_log_record);
     if (app.fullscreen) {
         restore_desktop_mode(app.window);
         show_cursor(true);

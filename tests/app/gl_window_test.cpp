@@ -5,7 +5,6 @@
 #include "app/app_record.h"
 #include "app/gl_requirements.h"
 #include "app/gl_window.h"
-#include "app/shell_messages.h"
 #include "app/window_procedure.h"
 #include "platform/message_box.h"
 #include "platform/window_system.h"
@@ -15,10 +14,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+// Not the show's own title, so that the smoke test running beside these never
+// mistakes one of these windows for the show's.
+constexpr const char* test_title = "velmoria shell window test";
 
 struct asked_box {
     std::string text;
@@ -66,7 +71,7 @@ void expect_matrix(GLenum which, const std::vector<double>& expected) {
 }
 
 TEST_F(GlWindow, WindowedClientAreaIsExactAtFiftyFiftyWithTheAskedPixelFormat) {
-    ASSERT_TRUE(open_gl_window(shell_text::window_title, 640, 360, 32, 0));
+    ASSERT_TRUE(open_gl_window(test_title, 640, 360, 32, 0));
     ASSERT_NE(app.window, nullptr);
     ASSERT_NE(app.gl_context, nullptr);
     int width = 0, height = 0, x = 0, y = 0;
@@ -80,7 +85,7 @@ TEST_F(GlWindow, WindowedClientAreaIsExactAtFiftyFiftyWithTheAskedPixelFormat) {
     EXPECT_EQ(flags & SDL_WINDOW_RESIZABLE, 0u);
     EXPECT_EQ(flags & SDL_WINDOW_BORDERLESS, 0u);
     EXPECT_NE(flags & SDL_WINDOW_SHOWN, 0u);
-    EXPECT_STREQ(SDL_GetWindowTitle(app.window), " =   Velmoria - KRV 2010 = ");
+    EXPECT_STREQ(SDL_GetWindowTitle(app.window), test_title);
     pixel_format_report format = read_pixel_format();
     EXPECT_TRUE(format.double_buffer);
     EXPECT_GE(format.alpha_bits, 1);
@@ -93,7 +98,7 @@ TEST_F(GlWindow, WindowedClientAreaIsExactAtFiftyFiftyWithTheAskedPixelFormat) {
 }
 
 TEST_F(GlWindow, ResizeSceneWithHeightZeroUsesHeightOne) {
-    ASSERT_TRUE(open_gl_window(shell_text::window_title, 320, 240, 32, 0));
+    ASSERT_TRUE(open_gl_window(test_title, 320, 240, 32, 0));
     resize_scene(320, 0);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -113,7 +118,7 @@ TEST_F(GlWindow, ResizeSceneWithHeightZeroUsesHeightOne) {
 }
 
 TEST_F(GlWindow, SizeMessageResetsTheProjection) {
-    ASSERT_TRUE(open_gl_window(shell_text::window_title, 320, 240, 32, 0));
+    ASSERT_TRUE(open_gl_window(test_title, 320, 240, 32, 0));
     window_procedure(app.window, 5, 0, intptr_t((200 << 16) | 400));
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -124,7 +129,7 @@ TEST_F(GlWindow, SizeMessageResetsTheProjection) {
 
 TEST_F(GlWindow, RefusedFullScreenWithYesOpensWindowedAtTheAskedSize) {
     answer_to_questions = message_answer::yes;
-    ASSERT_TRUE(open_gl_window(shell_text::window_title, 1000, 700, 32, 1));  // no such mode on Xvfb
+    ASSERT_TRUE(open_gl_window(test_title, 1000, 700, 32, 1));  // no such mode on Xvfb
     ASSERT_EQ(boxes_asked.size(), 1u);
     EXPECT_EQ(boxes_asked[0].caption, "KRV GL ;-)");
     EXPECT_EQ(boxes_asked[0].text,
@@ -143,15 +148,50 @@ TEST_F(GlWindow, RefusedFullScreenWithYesOpensWindowedAtTheAskedSize) {
 
 TEST_F(GlWindow, RefusedFullScreenWithNoClosesWithoutAWindow) {
     answer_to_questions = message_answer::no;
-    EXPECT_FALSE(open_gl_window(shell_text::window_title, 1000, 700, 32, 1));
+    EXPECT_FALSE(open_gl_window(test_title, 1000, 700, 32, 1));
     ASSERT_EQ(boxes_asked.size(), 2u);
     EXPECT_EQ(boxes_asked[1].text, "Program Will Now Close.");
     EXPECT_EQ(app.window, nullptr);
     EXPECT_EQ(app.gl_context, nullptr);
 }
 
+TEST_F(GlWindow, OfferedFullScreenModeTakesTheWholeScreenAndHidesTheCursor) {
+    SDL_InitSubSystem(SDL_INIT_VIDEO);
+    SDL_DisplayMode desktop;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    ASSERT_TRUE(open_gl_window(test_title, desktop.w, desktop.h, 32, 1));
+    EXPECT_TRUE(boxes_asked.empty());
+    EXPECT_EQ(app.fullscreen, 1);
+    EXPECT_NE(SDL_GetWindowFlags(app.window) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    int width = 0, height = 0;
+    client_size(app.window, width, height);
+    EXPECT_EQ(width, desktop.w);
+    EXPECT_EQ(height, desktop.h);
+    kill_gl_window();
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+TEST_F(GlWindow, KillWritesTheFrameLogWhenItIsSwitchedOn) {
+    ASSERT_TRUE(open_gl_window(test_title, 320, 240, 32, 0));
+    std::string path = testing::TempDir() + "shell_frame_log.txt";
+    app.frame_log = 1;
+    app.frame_log_record.stream.open(path);
+    app.frame_log_record.failed = false;
+    app.frame_log_record.slots.assign(2, frame_log_slot{});
+    kill_gl_window();
+    app.frame_log = 0;
+    EXPECT_TRUE(app.frame_log_record.slots.empty());
+    std::ifstream written(path);
+    int count = -1;
+    written >> count;
+    EXPECT_EQ(count, 2);
+    std::remove(path.c_str());
+}
+
 TEST_F(GlWindow, MesaOffersEveryFeatureTheShowNeeds) {
-    ASSERT_TRUE(open_gl_window(shell_text::window_title, 320, 240, 32, 0));
+    ASSERT_TRUE(open_gl_window(test_title, 320, 240, 32, 0));
     gl_feature_probe probe = probe_gl_features();
     EXPECT_TRUE(probe.loader_ready) << probe.loader_error;
     EXPECT_EQ(missing_gl_features(probe), std::vector<std::string>{});
@@ -159,7 +199,7 @@ TEST_F(GlWindow, MesaOffersEveryFeatureTheShowNeeds) {
 }
 
 TEST_F(GlWindow, KillReleasesEverythingQuietlyAndTwice) {
-    ASSERT_TRUE(open_gl_window(shell_text::window_title, 320, 240, 32, 0));
+    ASSERT_TRUE(open_gl_window(test_title, 320, 240, 32, 0));
     kill_gl_window();
     EXPECT_EQ(app.window, nullptr);
     EXPECT_EQ(app.gl_context, nullptr);
@@ -169,7 +209,7 @@ TEST_F(GlWindow, KillReleasesEverythingQuietlyAndTwice) {
 }
 
 TEST_F(GlWindow, NotesReachTheClipboardAndStandardOutput) {
-    ASSERT_TRUE(open_gl_window(shell_text::window_title, 320, 240, 32, 0));
+    ASSERT_TRUE(open_gl_window(test_title, 320, 240, 32, 0));
     app.clip_text = "Cam :1,2,3  \nPnt :0,0,0  \n \nMCr :0,2,0  \n \n";
     testing::internal::CaptureStdout();
     hand_over_notes();
