@@ -62,8 +62,3 @@ TEST(SoundDecode, TruncatedFileGivesTheAudioBeforeTheCut) {
     EXPECT_GT(sound.frame_count(), 30000u);
     EXPECT_LT(sound.frame_count(), 60000u);
 }
-
-TEST(SoundDecode, MissingFileCannotBeRead) {
-    std::vector<uint8_t> bytes;
-    EXPECT_FALSE(read_file_bytes(scratch_folder() + "/no such file.mp3", bytes));
-}
