@@ -1,0 +1,77 @@
+// Samples the lead piano line at the show's key times. The raw loudness follows the
+// piano's own envelope; pitch holds the latest note. Both are low-passed and then
+// slew-limited, which keeps the camera swings they drive free of jumps.
+#include "tools/compose/piano_curve.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "tools/compose/music_clock.h"
+#include "tools/compose/voices.h"
+
+namespace compose {
+
+namespace {
+
+struct Timed {
+  double start, length;
+  int pitch;
+  double velocity;
+};
+
+std::vector<Timed> melody_notes(const std::vector<NoteEvent>& score) {
+  std::vector<Timed> notes;
+  for (const NoteEvent& e : score)
+    if (e.melody) {
+      double start = onset_time(e.start_beat);
+      notes.push_back({start, onset_time(e.start_beat + e.length_beats) - start, e.pitch, e.velocity});
+    }
+  std::sort(notes.begin(), notes.end(), [](const Timed& a, const Timed& b) { return a.start < b.start; });
+  return notes;
+}
+
+double approach(double from, double to, double smoothing) {
+  double next = from + (to - from) * smoothing;
+  return std::clamp(next, from - max_key_step, from + max_key_step);
+}
+
+}  // namespace
+
+std::vector<CurveKey> piano_curve(const std::vector<NoteEvent>& score, int key_count) {
+  std::vector<Timed> notes = melody_notes(score);
+  int low = 127, high = 0;
+  double loudest = 1e-9;
+  for (const Timed& n : notes) {
+    low = std::min(low, n.pitch), high = std::max(high, n.pitch);
+    loudest = std::max(loudest, piano_level(0.004, n.length, n.pitch, n.velocity));
+  }
+  std::vector<CurveKey> keys;
+  CurveKey state{0.0, 0.5};
+  for (int k = 0; k < key_count; ++k) {
+    double t = music_from_show(k / keys_per_show_second);
+    double level = 0, pitch = state.y;
+    for (const Timed& n : notes) {
+      if (n.start > t) break;
+      double l = piano_level(t - n.start, n.length, n.pitch, n.velocity) / loudest;
+      level = std::max(level, l);
+      if (t - n.start < n.length || l > 0.05) pitch = (n.pitch - low) / static_cast<double>(high - low);
+    }
+    state.x = approach(state.x, std::clamp(level, 0.0, 1.0), 0.6);
+    state.y = approach(state.y, std::clamp(pitch, 0.0, 1.0), 0.35);
+    keys.push_back(state);
+  }
+  return keys;
+}
+
+std::string point_file_text(const std::vector<CurveKey>& keys) {
+  std::string text = std::to_string(keys.size()) + "\n";
+  char line[64];
+  for (const CurveKey& key : keys) {
+    std::snprintf(line, sizeof line, "%.5f %.5f 0\n", key.x, key.y);
+    text += line;
+  }
+  return text;
+}
+
+}  // namespace compose
