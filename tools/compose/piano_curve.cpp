@@ -36,32 +36,50 @@ double approach(double from, double to, double smoothing) {
   return std::clamp(next, from - max_key_step, from + max_key_step);
 }
 
-}  // namespace
-
-std::vector<CurveKey> piano_curve(const std::vector<NoteEvent>& score, int key_count) {
-  std::vector<Timed> notes = melody_notes(score);
+// Raw loudness (relative to the loudest note's peak) and pitch at each key time.
+std::vector<CurveKey> raw_curve(const std::vector<Timed>& notes, int key_count) {
   int low = 127, high = 0;
   double loudest = 1e-9;
   for (const Timed& n : notes) {
     low = std::min(low, n.pitch), high = std::max(high, n.pitch);
     loudest = std::max(loudest, piano_level(0.004, n.length, n.pitch, n.velocity));
   }
-  std::vector<CurveKey> keys;
-  CurveKey state{0.0, 0.5};
+  std::vector<CurveKey> raw;
+  double pitch = 0.5;
   for (int k = 0; k < key_count; ++k) {
     double t = music_from_show(k / keys_per_show_second);
-    double level = 0, pitch = state.y;
+    double level = 0;
     for (const Timed& n : notes) {
       if (n.start > t) break;
       double l = piano_level(t - n.start, n.length, n.pitch, n.velocity) / loudest;
       level = std::max(level, l);
       if (t - n.start < n.length || l > 0.05) pitch = (n.pitch - low) / static_cast<double>(high - low);
     }
-    state.x = approach(state.x, std::clamp(level, 0.0, 1.0), 0.6);
-    state.y = approach(state.y, std::clamp(pitch, 0.0, 1.0), 0.35);
+    raw.push_back({level, pitch});
+  }
+  return raw;
+}
+
+std::vector<CurveKey> smooth(const std::vector<CurveKey>& raw, double level_gain) {
+  std::vector<CurveKey> keys;
+  CurveKey state{0.0, 0.5};
+  for (const CurveKey& r : raw) {
+    state.x = approach(state.x, std::clamp(r.x * level_gain, 0.0, 1.0), 0.6);
+    state.y = approach(state.y, std::clamp(r.y, 0.0, 1.0), 0.35);
     keys.push_back(state);
   }
   return keys;
+}
+
+}  // namespace
+
+// Smoothing takes the tops off the short piano attacks, so the loudness is scaled
+// once more to let the smoothed curve use the whole range up to 1.
+std::vector<CurveKey> piano_curve(const std::vector<NoteEvent>& score, int key_count) {
+  std::vector<CurveKey> raw = raw_curve(melody_notes(score), key_count);
+  double top = 0;
+  for (const CurveKey& key : smooth(raw, 1.0)) top = std::max(top, key.x);
+  return smooth(raw, top > 0 ? 1.0 / top : 1.0);
 }
 
 std::string point_file_text(const std::vector<CurveKey>& keys) {
