@@ -46,6 +46,9 @@ struct AppRecord {
     uint8_t right_button = 0;
     int32_t wheel_notches = 0;
     double wheel_total = 0.0;
+    // An Escape key-down seen since the last idle pass: a tap shorter than a slow
+    // frame (down and up handled before the pass) still ends the show.
+    uint8_t escape_pressed = 0;
     uint8_t fade_started = 0;
     double fade_start_time = 0.0;
 

@@ -24,7 +24,8 @@ void start_fade() {
 
 void idle_pass(const loop_platform& platform) {
     if (app.active) platform.drive_frame();
-    if (app.keys[VK_ESCAPE]) start_fade();
+    if (app.keys[VK_ESCAPE] || app.escape_pressed) start_fade();
+    app.escape_pressed = 0;
     platform.swap_buffers();
     if (app.keys[VK_F1]) app.keys[VK_F1] = 0;
 }

@@ -59,6 +59,7 @@ intptr_t window_procedure(SDL_Window* window, uint32_t message, uintptr_t wparam
         return 0;
     case WM_KEYDOWN:
         app.keys[wparam & 0xFF] = 1;
+        if ((wparam & 0xFF) == VK_ESCAPE) app.escape_pressed = 1;
         return 0;
     case WM_KEYUP:
         app.keys[wparam & 0xFF] = 0;

@@ -55,6 +55,7 @@ protected:
         app.keys.fill(0);
         app.active = 1;
         app.fade_started = 0;
+        app.escape_pressed = 0;
         app.fade_start_time = 0.0;
         app.frame_timing = FrameTiming();
         app.frame_timing.demo_time = 5.0;
@@ -81,6 +82,16 @@ TEST_F(MessageLoop, EscapeWhileInactiveStartsTheFadeWithoutAFrame) {
     EXPECT_EQ(fake.frames, 0);
     EXPECT_EQ(app.fade_started, 1);
     EXPECT_DOUBLE_EQ(app.fade_start_time, 5.0);
+}
+
+TEST_F(MessageLoop, EscapeTappedWithinOneSlowFrameStillStartsTheFade) {
+    fake_platform fake;
+    fake.messages.push_back({nullptr, WM_KEYDOWN, VK_ESCAPE, 1});
+    fake.messages.push_back({nullptr, WM_KEYUP, VK_ESCAPE, 1});
+    EXPECT_EQ(run_message_loop(fake.hooks()), 0);
+    EXPECT_EQ(app.keys[VK_ESCAPE], 0);
+    EXPECT_EQ(app.fade_started, 1);
+    EXPECT_EQ(app.escape_pressed, 0);  // consumed by the pass
 }
 
 TEST_F(MessageLoop, HeldF1IsSeenForOneIdlePassOnly) {
