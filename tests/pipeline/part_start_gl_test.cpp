@@ -18,11 +18,13 @@ namespace {
 
 class PartStartGl : public ::testing::Test {
 protected:
-    void open(int width, int height) {
+    // A window of width x window_height (the picture's height unless given).
+    void open(int width, int height, int window_height = 0) {
         app = AppRecord();
         app.render_width = app.window_width = width;
-        app.render_height = app.window_height = height;
-        gl = std::make_unique<gl_test::GlTestContext>(width, height);
+        app.render_height = height;
+        app.window_height = window_height > 0 ? window_height : height;
+        gl = std::make_unique<gl_test::GlTestContext>(width, app.window_height);
         gl_check::set_enabled(true);
         gl_check::reset_logged_count();
         // The window's initial state, as the shell sets it before the show loads.
@@ -125,6 +127,29 @@ TEST_F(PartStartGl, EveryPassRunsWithoutGlErrorAcrossTheShow) {
     long sum = 0;
     for (size_t i = 0; i < pixels.size(); i += 4) sum += pixels[i] + pixels[i + 1] + pixels[i + 2];
     EXPECT_GT(sum, 96L * 54L * 3L * 4L) << "mean channel value above 4";
+}
+
+// Mean of the three channels over whole rows [first, last) of the window.
+double mean_of_rows(const gl_test::GlTestContext& gl, int first, int last) {
+    const std::vector<uint8_t> pixels = gl.read_pixels(0, first, gl.width(), last - first);
+    double sum = 0.0;
+    for (size_t i = 0; i < pixels.size(); i += 4) sum += pixels[i] + pixels[i + 1] + pixels[i + 2];
+    return sum / (pixels.size() / 4 * 3);
+}
+
+TEST_F(PartStartGl, ForcedWidePictureFullScreenIsCentredBetweenBlackBands) {
+    open(64, 36, 48);
+    app.fullscreen = 1;
+    app.force_16_9 = 1;
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);  // whatever was in the window before
+    glClear(GL_COLOR_BUFFER_BIT);
+    frame_at(60.0);
+    EXPECT_EQ(mean_of_rows(*gl, 0, 6), 0.0) << "band below";
+    EXPECT_EQ(mean_of_rows(*gl, 42, 48), 0.0) << "band above";
+    EXPECT_GT(mean_of_rows(*gl, 6, 42), 4.0) << "the picture between them";
+    GLfloat clear[4] = {};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(clear[0], 1.0f) << "the frame leaves the clear colour as it found it";
 }
 
 TEST_F(PartStartGl, ReplayedStretchShiftsOnlyTheChoreographyClock) {
