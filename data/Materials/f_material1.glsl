@@ -1,13 +1,24 @@
 // Scene material, fragment stage. Lights the surface with its normal perturbed by
 // the noise normal map (texture2d_1, sampled along world axes) and the current
 // colour as albedo, then adds the show's effects:
+// - The albedo is a paint: the choreography's pure primaries are softened a little
+//   and floored, so that near-black strands still show their form and pure yellow
+//   or red surfaces keep shading instead of filling the screen flat.
+// - A key light fixed in the view, a headlight at the eye that falls off with
+//   distance, a hemisphere fill and a rim; panels of 1.5 world units with grooves
+//   between them (faded out where they would alias) and grime from the normal map
+//   give large surfaces a scale.
 // - "Holes" 1 cuts round openings where the tiled blob texture (texture2d_blob) is
-//   bright; their size breathes with "ttime". "NoBreak" 1 keeps the surface whole.
+//   bright, projected along the surface's main world axis; their size breathes
+//   with "ttime" and their rims glow, brighter with the music. "NoBreak" 1 keeps
+//   the surface whole.
 // - "Mode": 0 plain, 1 the figure's sheen (iridescent rim), 2 emissive (the blue piece).
-// - "DSP" is the music drive: an emission pulse on the beat's low end.
+// - "DSP" is the music drive: an emission pulse on the beat's low end and the glow
+//   of the openings' rims.
 // - "PosY"/"PP" (the piano note's pitch) and "PositionY" (the camera's height) place
 //   a band of warm light along the height of the scene.
-// - Fog toward black with distance, since the far plane is 30.
+// - No fog here: the ambient-occlusion combine pass lays the haze over the picture
+//   by depth, so that surfaces and the empty background meet in one colour.
 // Outputs: colour to the first buffer; to the second, what the ambient-occlusion
 // pass reads: view-space normal * 0.5 + 0.5 in rgb and view distance / 30 in alpha.
 #version 120
@@ -32,13 +43,24 @@ varying vec4 projected;
 
 const float far_plane = 30.0;
 
-void cut_openings() {
-    if (Holes < 0.5 || NoBreak > 0.5) return;
-    vec2 cell = vec2(world_position.x + world_position.z, world_position.y * 0.6) * 0.45;
-    cell.y += ttime * 0.04;
+// The surface's coordinates on the world plane across its main normal axis.
+vec2 surface_coordinates() {
+    vec3 a = abs(world_normal);
+    if (a.y >= a.x && a.y >= a.z) return world_position.xz;
+    if (a.x >= a.z) return vec2(world_position.z, world_position.y);
+    return world_position.xy;
+}
+
+// How far inside an opening's glowing rim the fragment lies (0 outside), or a
+// discard inside the opening itself.
+float cut_openings() {
+    if (Holes < 0.5 || NoBreak > 0.5) return 0.0;
+    vec2 cell = surface_coordinates() * vec2(0.9, 0.55);
+    cell.y += ttime * 0.05;
     float blob = texture2D(texture2d_blob, fract(cell)).r;
-    float opening = 0.78 - 0.08 * sin(ttime * 0.35 + world_position.y * 0.07);
+    float opening = 0.46 - 0.12 * sin(ttime * 0.35 + world_position.y * 0.07);
     if (blob > opening) discard;
+    return smoothstep(opening - 0.16, opening, blob);
 }
 
 vec3 perturbed_normal(vec3 n) {
@@ -48,37 +70,64 @@ vec3 perturbed_normal(vec3 n) {
     return normalize(n + (tangent * bump.x + bitangent * bump.y) * 0.35);
 }
 
+vec3 paint(vec3 colour) {
+    float grey = dot(colour, vec3(0.299, 0.587, 0.114));
+    return mix(vec3(grey), colour, 0.84) * 0.62 + 0.09;
+}
+
+// Each 1.5-unit panel between the grooves gets a brightness of its own.
+float panel_shade() {
+    vec2 cell = floor(surface_coordinates() / 1.5);
+    return 0.86 + 0.22 * fract(sin(dot(cell, vec2(12.9898, 78.233))) * 43758.5453);
+}
+
+// Dark grooves every 1.5 units across the surface plane, faded where a pixel
+// spans more than a fraction of a groove spacing.
+float grooves() {
+    vec2 p = surface_coordinates() / 1.5;
+    vec2 width = fwidth(p);
+    vec2 line = abs(fract(p + 0.5) - 0.5) / max(width, vec2(1e-4));
+    float groove = 1.0 - min(min(line.x, line.y), 1.0);
+    float fade = 1.0 - smoothstep(0.08, 0.3, max(width.x, width.y));
+    return groove * fade;
+}
+
 void main() {
-    cut_openings();
+    float rim_glow = cut_openings();
 
     vec3 n = normalize(view_normal + vec3(0.0, 0.0, 1e-5));
     if (!gl_FrontFacing) n = -n;
     n = perturbed_normal(n);
-    vec3 to_eye = normalize(-view_position);
-    vec3 light = normalize(vec3(0.35, 0.55, 0.75));
-    vec3 albedo = gl_Color.rgb;
+    float distance_to_eye = length(view_position);
+    vec3 to_eye = -view_position / max(distance_to_eye, 1e-4);
+    vec3 key = normalize(vec3(0.35, 0.55, 0.75));
+    vec3 albedo = paint(gl_Color.rgb);
 
-    float diffuse = max(dot(n, light), 0.0);
+    float grime = texture2D(texture2d_1, surface_coordinates() * 0.11).b;
+    albedo *= mix(0.7, 1.05, grime) * panel_shade() * (1.0 - 0.5 * grooves());
+
+    float diffuse = max(dot(n, key), 0.0);
+    float head = max(dot(n, to_eye), 0.0) / (1.0 + 0.015 * distance_to_eye * distance_to_eye);
     float hemisphere = 0.5 + 0.5 * n.y;
-    float specular = pow(max(dot(reflect(-light, n), to_eye), 0.0), 24.0);
-    vec3 colour = albedo * (0.18 + 0.22 * hemisphere + 0.75 * diffuse) + vec3(0.25) * specular;
-
+    float specular = pow(max(dot(reflect(-key, n), to_eye), 0.0), 28.0);
     float rim = pow(1.0 - max(dot(n, to_eye), 0.0), 3.0);
+    vec3 colour = albedo * (0.08 + 0.12 * hemisphere + 0.42 * diffuse + 0.34 * head) + vec3(0.22) * specular
+                + albedo * rim * 0.25;
+
     if (Mode == 1) {
         vec3 sheen = 0.5 + 0.5 * cos(vec3(0.0, 2.1, 4.2) + rim * 4.0 + fttime * 0.2);
-        colour += sheen * rim * 0.8 + albedo * specular;
+        colour += sheen * rim * 0.7 + albedo * specular;
     } else if (Mode == 2) {
-        colour = albedo * (1.3 + 0.4 * sin(fttime * 2.0)) + vec3(0.2, 0.4, 0.8) * rim;
+        colour = albedo * (1.1 + 0.3 * sin(fttime * 2.0)) + vec3(0.2, 0.4, 0.8) * rim;
     }
 
-    colour += albedo * clamp(DSP, 0.0, 2.0) * 0.45;
+    float drive = clamp(DSP, 0.0, 2.0);
+    colour += albedo * drive * 0.22;
+    colour += vec3(1.0, 0.62, 0.3) * rim_glow * (0.35 + 0.5 * drive);
 
     float band_height = PositionY + (PosY - 0.5) * 14.0;
     float band = exp(-pow(world_position.y - band_height, 2.0) * 0.08);
-    colour += vec3(1.0, 0.55 + 0.3 * PP, 0.25) * band * 0.22;
-
-    float distance_to_eye = length(view_position);
-    colour *= 1.0 - smoothstep(7.0, far_plane - 1.0, distance_to_eye);
+    colour += vec3(1.0, 0.55 + 0.3 * PP, 0.25) * band * 0.18;
 
     gl_FragData[0] = vec4(colour, 1.0);
     gl_FragData[1] = vec4(n * 0.5 + 0.5, clamp(distance_to_eye / far_plane, 0.0, 1.0));

@@ -1,7 +1,10 @@
 // Final composite into the window: depth of field from the scene depth, bloom from
 // the quarter-size highlight image, a music-driven exposure flash ("DSP"), a beat
-// pulse on the bloom ("DSP2"), film grain from the velocity and noise images, a
-// vignette, and a filmic curve into display range.
+// pulse on the bloom and the exposure ("DSP2"), film grain from the velocity and
+// noise images, a vignette that breathes with the beat, and a filmic curve into
+// display range that takes a scene value of 1 to just below white, so only a
+// music flash clips. During the credits (fttime > 260) the picture is left sharp:
+// no depth of field, no grain, a straight curve.
 // "Limit" is the viewer's exposure trim, moved with the Q (brighter) and A (darker)
 // keys: each unit is half a stop, clamped to +-3 stops; it starts at 0.
 #version 120
@@ -20,6 +23,8 @@ uniform float DSP2;
 const float near_plane = 0.1;
 const float far_plane = 30.0;
 const float focus_distance = 7.0;
+const float credits_start = 260.0;
+const float curve = 1.4;  // strength of the filmic shoulder
 
 float linear_depth(vec2 uv) {
     float d = texture2D(texture2d_2, uv).r * 2.0 - 1.0;
@@ -44,22 +49,37 @@ float grain(vec2 uv) {
     vec2 jitter = vec2(fract(fttime * 7.13), fract(fttime * 3.71));
     float a = texture2D(texture2d_velocities, uv + jitter).r;
     float b = texture2D(texture2d_random, uv * 1.7 + jitter.yx).g;
-    return (a + b - 1.0) * 0.035;
+    return (a + b - 1.0) * 0.02;
+}
+
+// 1 - exp(-k x), scaled so that x = 1 gives 0.985: mid tones lifted, no hard clip.
+vec3 filmic(vec3 x) {
+    return (vec3(1.0) - exp(-x * curve)) * (0.985 / (1.0 - exp(-curve)));
+}
+
+vec3 credits_picture(vec2 uv) {
+    vec3 colour = texture2D(texture2d_1, uv).rgb + texture2D(texture2d_s, uv).rgb * 0.2;
+    vec2 centred = uv - 0.5;
+    return colour * 0.97 * clamp(1.0 - dot(centred, centred) * 0.6, 0.0, 1.0);
 }
 
 void main() {
     vec2 uv = gl_TexCoord[0].st;
+    if (fttime > credits_start) {
+        gl_FragColor = vec4(clamp(credits_picture(uv), 0.0, 1.0), 1.0);
+        return;
+    }
     vec3 colour = depth_of_field(uv);
 
     float pulse = clamp(DSP2, 0.0, 1.6);
-    colour += texture2D(texture2d_s, uv).rgb * (0.7 + 0.6 * pulse);
+    colour += texture2D(texture2d_s, uv).rgb * (0.5 + 0.9 * pulse);
 
-    float exposure = (1.15 + clamp(DSP, 0.0, 1.0) * 1.4) * exp2(clamp(Limit, -6.0, 6.0) * 0.5);
-    colour = vec3(1.0) - exp(-colour * exposure);  // filmic shoulder, never clips hard
+    float exposure = (1.0 + 0.08 * pulse + clamp(DSP, 0.0, 1.0) * 0.6) * exp2(clamp(Limit, -6.0, 6.0) * 0.5);
+    colour = filmic(colour * exposure);
 
     colour += grain(uv);
     vec2 centred = uv - 0.5;
-    float vignette = 1.0 - dot(centred, centred) * 0.9;
+    float vignette = 1.0 - dot(centred, centred) * (0.95 - 0.15 * pulse);
     colour *= clamp(vignette, 0.0, 1.0);
 
     gl_FragColor = vec4(clamp(colour, 0.0, 1.0), 1.0);
