@@ -37,6 +37,9 @@ GLuint& slot_name(RenderContext& context, int slot) { return context.texture_ids
 
 // --- Initialisation --------------------------------------------------------------
 
+part_start::part_start() = default;
+part_start::~part_start() = default;
+
 void part_start::build_programs() {
     shaders.create_program("Materials//v_material1", "Materials//f_material1", material_program);
     shaders.create_fragment_program("PostProcessing//f_combineSSAO", ssao_program);
@@ -138,6 +141,8 @@ void part_start::init(RenderContext* context) {
     load_meshes();
     notes.load_points("misc//piano2.txt");
     scene_time = start_clock_floor;
+    sink_ = std::make_unique<gl_scene_sink>(*context, shaders,
+                                            scene_meshes{&quorrel_mesh, &transf3_mesh, &wings_mesh, &credits_mesh});
 }
 
 // --- The frame -------------------------------------------------------------------
@@ -195,9 +200,7 @@ void part_start::scene_pass(RenderContext& context) {
     show_time = scene_time;
     scene_time = rewound_time(scene_time);
 
-    const scene_meshes meshes{&quorrel_mesh, &transf3_mesh, &wings_mesh, &credits_mesh};
-    gl_scene_sink sink(context, shaders, meshes);
-    draw_choreography(choreography_input(context), sink);
+    draw_choreography(choreography_input(context), *sink_);
     gl_check::check("scene pass");
     context.resolve_render_target(0, app.render_width, app.render_height, 2, true);
 }

@@ -11,10 +11,16 @@
 #include "timeline/frame_records.h"
 #include "timeline/parts.h"
 
+#include <memory>
+
 struct choreography_frame;
+class gl_scene_sink;
 
 class part_start : public parts {
 public:
+    part_start();
+    ~part_start() override;
+
     void draw(FrameTiming* timing, RenderContext* context, PointerState* pointer) override;
     void init(RenderContext* context) override;
 
@@ -83,4 +89,8 @@ private:
     void highlight_pass(RenderContext& context);
     void final_pass(RenderContext& context);
     void end_frame(RenderContext& context);
+
+    // The scene pass's sink, made once in init so that its tube buffer is kept; it
+    // holds the RenderContext handed to init, the one every frame receives.
+    std::unique_ptr<gl_scene_sink> sink_;
 };
