@@ -3,6 +3,8 @@
 // GL errors at the show's landmarks, the replay rewind as the programs receive it,
 // the pointer record handed back, and the programs rebuilt while space is held.
 #include "app/app_record.h"
+#include "parts/choreography.h"
+#include "parts/gl_scene_sink.h"
 #include "parts/part_start.h"
 #include "parts/start_rules.h"
 #include "render/gl_check.h"
@@ -207,6 +209,52 @@ TEST_F(PartStartGl, HoldingSpaceRebuildsTheFiveProgramsEveryFrame) {
     app.pointer_state.key_states[32] = 0;
     frame_at(20.0);
     EXPECT_EQ(programs(), held_again) << "released: the last build stays";
+}
+
+// The choreography through the GL sink alone, without the frame around it: the
+// GL state it leaves is the documented end of its frame, and the samplers and the
+// projector matrix went where the table says.
+TEST_F(PartStartGl, SceneSinkLeavesTheChoreographysEndOfFrameState) {
+    open(64, 36);
+    gl_scene_sink sink(*context, part->shaders,
+                       scene_meshes{&part->quorrel_mesh, &part->transf3_mesh, &part->wings_mesh, &part->credits_mesh});
+    part->scene_time = part->show_time = 191.0;
+    context->frame_camera = choose_camera(191.0, 0, 0).frame_camera;
+    context->projector_camera = context->frame_camera;
+    context->bind_render_target(0, 2);
+    draw_choreography(part->choreography_input(*context), sink);
+    EXPECT_GT(sink.tube_quads(), 40000) << "groups A to E and the hanging strands";
+
+    GLint value = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &value);
+    EXPECT_EQ(value, 0);
+    glGetIntegerv(GL_MATRIX_MODE, &value);
+    EXPECT_EQ(value, GL_TEXTURE);
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
+    EXPECT_EQ(value, GL_TEXTURE0);
+    EXPECT_TRUE(glIsEnabled(GL_POINT_SMOOTH));
+    EXPECT_FALSE(glIsEnabled(GL_POINT_SPRITE));
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    GLfloat colour[4] = {};
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(colour[0], 1.0f);
+    EXPECT_EQ(colour[1], 0.0f);
+
+    GLfloat m[16] = {};
+    glGetFloatv(GL_TEXTURE_MATRIX, m);
+    EXPECT_EQ(m[0], 1.0f);
+    EXPECT_EQ(m[12], 0.0f) << "unit 0's texture matrix is the identity again";
+    glActiveTexture(GL_TEXTURE2);
+    glGetFloatv(GL_TEXTURE_MATRIX, m);
+    EXPECT_NE(m[0], 1.0f) << "the projector matrix is on unit 2";
+    glActiveTexture(GL_TEXTURE4);
+    glGetIntegerv(GL_TEXTURE_BINDING_CUBE_MAP, &value);
+    EXPECT_EQ(static_cast<GLuint>(value), context->texture_of_slot(part_start::black_cube_offset));
+    glActiveTexture(GL_TEXTURE3);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(static_cast<GLuint>(value), context->texture_of_slot(part_start::blob_offset));
+    glActiveTexture(GL_TEXTURE0);
+    context->bind_window_framebuffer();
 }
 
 }  // namespace
