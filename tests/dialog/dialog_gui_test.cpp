@@ -226,15 +226,21 @@ std::string show_window_id() {
     return info.substr(at + 11, info.find(' ', at + 11) - at - 11);
 }
 
-// Escape goes to the focused show window; it is repeated while the show still loads
-// (minutes on a loaded two-core machine).
+// Escape goes to the focused show window and is held for two seconds, so that an
+// idle pass of the show's loop sees it down; it is repeated while the show still
+// loads (minutes on a loaded two-core machine).
 bool end_with_escape(show_process& show) {
     std::string id = show_window_id();
+    auto wait_while_running = [&](std::chrono::seconds span) {
+        for (auto until = steady::now() + span; steady::now() < until && !show.ended();)
+            std::this_thread::sleep_for(100ms);
+    };
     for (int attempt = 0; attempt < 30 && !show.ended(); ++attempt) {
         run_command("xdotool windowfocus " + id + " mousemove --window " + id +
-                    " 100 100 key Escape >/dev/null 2>&1");
-        for (auto until = steady::now() + 10s; steady::now() < until && !show.ended();)
-            std::this_thread::sleep_for(100ms);
+                    " 100 100 keydown Escape >/dev/null 2>&1");
+        wait_while_running(2s);
+        run_command("xdotool keyup Escape >/dev/null 2>&1");
+        wait_while_running(8s);
     }
     return show.ended();
 }
