@@ -277,6 +277,7 @@ TEST_F(SetupDialog, EnterRunsAtThePreselected1280x720) {
     show_process show;
     std::string dialog = wait_for_dialog(show);
     ASSERT_FALSE(dialog.empty()) << "no setup dialog; output:\n" << show.output();
+    EXPECT_EQ(run_command("xdotool getwindowname " + dialog), "          Velmoria KRV - 2010 \n");
     press(dialog, "Return");
     window_size size = wait_for_show_window(show);
     EXPECT_EQ(size.width, 1280) << show.output();
