@@ -5,6 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "tools/compose/mastering.h"
 #include "tools/compose/mixdown.h"
@@ -12,6 +16,7 @@
 #include "tools/compose/piano_curve.h"
 #include "tools/compose/score.h"
 #include "tools/compose/voices.h"
+#include "tools/compose/wav_writer.h"
 
 namespace compose {
 namespace {
@@ -140,6 +145,62 @@ TEST(PianoCurve, SilentBeforeTheFirstNoteThenFollowsTheMelody) {
     ASSERT_LE(std::fabs(keys[k].x - keys[k - 1].x), max_key_step + 1e-12);
     ASSERT_LE(std::fabs(keys[k].y - keys[k - 1].y), max_key_step + 1e-12);
   }
+}
+
+TEST(PianoCurve, PointFileTextIsACountThenOneLinePerKey) {
+  std::istringstream text(point_file_text({{0.0, 1.0}, {0.25, 0.125}, {1.0, 0.0}}));
+  int count = 0;
+  text >> count;
+  ASSERT_EQ(count, 3);
+  double x, y, z, last_x = -1;
+  for (int k = 0; k < count; ++k) {
+    ASSERT_TRUE(text >> x >> y >> z) << k;
+    EXPECT_EQ(z, 0.0);
+    last_x = x;
+  }
+  EXPECT_EQ(last_x, 1.0);
+  EXPECT_FALSE(text >> x);  // nothing after the last key
+}
+
+std::uint32_t little_endian(const std::string& bytes, size_t at, int size) {
+  std::uint32_t v = 0;
+  for (int i = size - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return v;
+}
+
+TEST(WavWriter, HeaderDescribesSixteenBitStereoAndSamplesFollowIt) {
+  const std::string path = std::string(VELMORIA_BINARY_DIR) + "/composer_test.wav";
+  ASSERT_TRUE(write_wav(path, {1, -1, 32767, -32767}, sample_rate));
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::remove(path.c_str());
+  ASSERT_EQ(bytes.size(), 44u + 8u);
+  EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+  EXPECT_EQ(little_endian(bytes, 4, 4), 44u);
+  EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
+  EXPECT_EQ(little_endian(bytes, 22, 2), 2u);  // channels
+  EXPECT_EQ(little_endian(bytes, 24, 4), 44100u);
+  EXPECT_EQ(little_endian(bytes, 28, 4), 44100u * 4);
+  EXPECT_EQ(little_endian(bytes, 34, 2), 16u);
+  EXPECT_EQ(bytes.substr(36, 4), "data");
+  EXPECT_EQ(little_endian(bytes, 40, 4), 8u);
+  EXPECT_EQ(static_cast<std::int16_t>(little_endian(bytes, 46, 2)), -1);
+  EXPECT_EQ(static_cast<std::int16_t>(little_endian(bytes, 50, 2)), -32767);
+  EXPECT_FALSE(write_wav("/nonexistent-folder/x.wav", {0, 0}, sample_rate));
+}
+
+TEST(Mastering, SixteenBitConversionKeepsSilenceSilentAndRounds) {
+  Mix mix;
+  mix.left = {0.0f, 0.5f, -1.0f};
+  mix.right = {0.0f, 0.25f, 1.0f};
+  std::vector<std::int16_t> pcm = to_pcm16(mix);
+  ASSERT_EQ(pcm.size(), 6u);
+  EXPECT_EQ(pcm[0], 0);
+  EXPECT_EQ(pcm[1], 0);
+  EXPECT_NEAR(pcm[2], 16384, 1);  // dither moves a sample by at most one step
+  EXPECT_NEAR(pcm[3], 8192, 1);
+  EXPECT_GE(pcm[4], -32767);
+  EXPECT_LE(pcm[5], 32767);
 }
 
 TEST(Render, SameScoreGivesTheSameSamples) {

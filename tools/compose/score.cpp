@@ -295,17 +295,20 @@ std::vector<PhraseNote> parse_phrase(const std::string& text) {
   return notes;
 }
 
+namespace {
+// Pitch class of the note name at the front of `text` ("Ab" in "Abmaj7"); `used` is
+// how many characters it took.
+int leading_pitch_class(const std::string& text, size_t& used) {
+  used = text.size() > 1 && (text[1] == 'b' || text[1] == '#') ? 2 : 1;
+  return parse_note_name(text.substr(0, used) + "4") % 12;
+}
+}  // namespace
+
 Chord parse_chord(const std::string& symbol) {
-  std::string main = symbol, bass_name;
   size_t slash = symbol.find('/');
-  if (slash != std::string::npos) main = symbol.substr(0, slash), bass_name = symbol.substr(slash + 1);
-  auto pitch_class = [](const std::string& s, size_t& used) {
-    int pc = parse_note_name(s.substr(0, s.size() > 1 && (s[1] == 'b' || s[1] == '#') ? 2 : 1) + "4") % 12;
-    used = s.size() > 1 && (s[1] == 'b' || s[1] == '#') ? 2 : 1;
-    return pc;
-  };
+  std::string main = symbol.substr(0, slash);
   size_t used = 0;
-  int root = pitch_class(main, used);
+  int root = leading_pitch_class(main, used);
   std::string quality = main.substr(used);
   std::vector<int> intervals = {0, 4, 7};
   if (quality == "m") intervals = {0, 3, 7};
@@ -314,7 +317,7 @@ Chord parse_chord(const std::string& symbol) {
   else if (quality == "sus4") intervals = {0, 5, 7};
   Chord chord;
   for (int i : intervals) chord.tones.push_back((root + i) % 12);
-  chord.bass = bass_name.empty() ? root : pitch_class(bass_name, used);
+  chord.bass = slash == std::string::npos ? root : leading_pitch_class(symbol.substr(slash + 1), used);
   return chord;
 }
 
