@@ -5,13 +5,13 @@
 //   and floored, so that near-black strands still show their form and pure yellow
 //   or red surfaces keep shading instead of filling the screen flat.
 // - A key light fixed in the view, a headlight at the eye that falls off with
-//   distance, a hemisphere fill and a rim; panels of 1.5 world units with grooves
-//   between them (faded out where they would alias) and grime from the normal map
-//   give large surfaces a scale.
+//   distance, a hemisphere fill and a rim; panels with grooves between them at
+//   three scales (faded out where they would alias) and grime from the normal map
+//   give every surface a scale, near or far.
 // - "Holes" 1 cuts round openings where the tiled blob texture (texture2d_blob) is
-//   bright, projected along the surface's main world axis; their size breathes
-//   with "ttime" and their rims glow, brighter with the music. "NoBreak" 1 keeps
-//   the surface whole.
+//   bright, projected along the main world axis of the surface's facet; each
+//   opening has a size of its own, a few stay shut, and all breathe with "ttime";
+//   their rims glow, brighter with the music. "NoBreak" 1 keeps the surface whole.
 // - "Mode": 0 plain, 1 the figure's sheen (iridescent rim), 2 emissive (the blue piece).
 // - "DSP" is the music drive: an emission pulse on the beat's low end and the glow
 //   of the openings' rims.
@@ -43,12 +43,18 @@ varying vec4 projected;
 
 const float far_plane = 30.0;
 
-// The surface's coordinates on the world plane across its main normal axis.
+// The surface's coordinates on the world plane across the main axis of its true
+// (facet) normal: a tube's normals are radial even where the ring radius jumps
+// between keys and the surface runs across the tube.
 vec2 surface_coordinates() {
-    vec3 a = abs(world_normal);
+    vec3 a = abs(cross(dFdx(world_position), dFdy(world_position)));
     if (a.y >= a.x && a.y >= a.z) return world_position.xz;
     if (a.x >= a.z) return vec2(world_position.z, world_position.y);
     return world_position.xy;
+}
+
+float cell_random(vec2 cell) {
+    return fract(sin(dot(cell, vec2(12.9898, 78.233))) * 43758.5453);
 }
 
 // How far inside an opening's glowing rim the fragment lies (0 outside), or a
@@ -58,7 +64,9 @@ float cut_openings() {
     vec2 cell = surface_coordinates() * vec2(0.9, 0.55);
     cell.y += ttime * 0.05;
     float blob = texture2D(texture2d_blob, fract(cell)).r;
-    float opening = 0.46 - 0.12 * sin(ttime * 0.35 + world_position.y * 0.07);
+    float size = cell_random(floor(cell));  // every cell its own size; a few stay shut
+    if (size < 0.12) return 0.0;
+    float opening = 0.52 - 0.22 * size - 0.1 * sin(ttime * 0.35 + world_position.y * 0.07);
     if (blob > opening) discard;
     return smoothstep(opening - 0.16, opening, blob);
 }
@@ -75,21 +83,35 @@ vec3 paint(vec3 colour) {
     return mix(vec3(grey), colour, 0.84) * 0.62 + 0.09;
 }
 
-// Each 1.5-unit panel between the grooves gets a brightness of its own.
-float panel_shade() {
-    vec2 cell = floor(surface_coordinates() / 1.5);
-    return 0.86 + 0.22 * fract(sin(dot(cell, vec2(12.9898, 78.233))) * 43758.5453);
+// Panels with dark grooves between them at three scales (1.5, 1.5/8 and 1.5/64
+// world units), so that a surface seen from far away and a thin strand seen from
+// right next to it both show their size. Each scale fades out where a pixel spans
+// more than a fraction of its spacing, so no scale aliases.
+const float panel_spacing = 1.5;
+
+float scale_visibility(vec2 q) {
+    vec2 width = fwidth(q);
+    return 1.0 - smoothstep(0.08, 0.3, max(width.x, width.y));
 }
 
-// Dark grooves every 1.5 units across the surface plane, faded where a pixel
-// spans more than a fraction of a groove spacing.
-float grooves() {
-    vec2 p = surface_coordinates() / 1.5;
-    vec2 width = fwidth(p);
-    vec2 line = abs(fract(p + 0.5) - 0.5) / max(width, vec2(1e-4));
-    float groove = 1.0 - min(min(line.x, line.y), 1.0);
-    float fade = 1.0 - smoothstep(0.08, 0.3, max(width.x, width.y));
-    return groove * fade;
+float groove(vec2 q) {
+    vec2 line = abs(fract(q + 0.5) - 0.5) / max(fwidth(q), vec2(1e-4));
+    return 1.0 - min(min(line.x, line.y), 1.0);
+}
+
+// Albedo factor of the panels: each panel a brightness of its own, grooves dark.
+float panel_pattern() {
+    vec2 p = surface_coordinates() / panel_spacing;
+    float factor = 1.0;
+    float strength = 1.0;
+    for (int level = 0; level < 3; ++level) {
+        float seen = scale_visibility(p) * strength;
+        float shade = 0.86 + 0.22 * cell_random(floor(p) + float(level) * 17.0);
+        factor *= mix(1.0, shade * (1.0 - 0.5 * groove(p)), seen);
+        p *= 8.0;
+        strength *= 0.6;
+    }
+    return factor;
 }
 
 void main() {
@@ -104,7 +126,7 @@ void main() {
     vec3 albedo = paint(gl_Color.rgb);
 
     float grime = texture2D(texture2d_1, surface_coordinates() * 0.11).b;
-    albedo *= mix(0.7, 1.05, grime) * panel_shade() * (1.0 - 0.5 * grooves());
+    albedo *= mix(0.7, 1.05, grime) * panel_pattern();
 
     float diffuse = max(dot(n, key), 0.0);
     float head = max(dot(n, to_eye), 0.0) / (1.0 + 0.015 * distance_to_eye * distance_to_eye);
