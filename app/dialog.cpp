@@ -1,10 +1,12 @@
-// The setup dialog in GTK 3. Its layout follows the original resource's proportions
-// (179 x 88 dialog units, two pixels per unit): a "Resolution" frame with the mode
+// The setup dialog in GTK 3. Its layout keeps the proportions of a 179 x 88
+// dialog-unit layout (two pixels per unit): a "Resolution" frame with the mode
 // drop-down, a row of three toggle buttons, and the Run and Quit buttons.
 #include "app/dialog.h"
 
 #include "app/app_record.h"
 #include "app/mode_list.h"
+
+#include "platform/gtk_start.h"
 
 #include <gdk/gdkkeysyms.h>
 #include <gtk/gtk.h>
@@ -172,10 +174,7 @@ void drain_events() {
 
 bool run_mode_dialog() {
     if (!app.mode_list_pending) return true;
-    // The show parses and prints numbers with the C library; GTK must not switch it
-    // to the user's locale, where a decimal comma would break every data file.
-    gtk_disable_setlocale();
-    if (!gtk_init_check(nullptr, nullptr)) {
+    if (!start_gtk()) {
         std::fprintf(stderr, "velmoria: no display for the setup dialog; using 1280 x 720 windowed\n");
         take_fixed_mode();
         app.mode_list_pending = 0;

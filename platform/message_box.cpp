@@ -3,6 +3,8 @@
 // standard error alone and a Yes/No question answers No.
 #include "platform/message_box.h"
 
+#include "platform/gtk_start.h"
+
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -11,10 +13,7 @@ namespace {
 
 message_box_handler box_handler = nullptr;
 
-bool gtk_ready() {
-    static const bool ready = gtk_init_check(nullptr, nullptr);
-    return ready;
-}
+bool gtk_ready() { return start_gtk(); }
 
 GtkMessageType message_type_of(message_icon icon) {
     switch (icon) {

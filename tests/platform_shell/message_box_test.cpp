@@ -1,10 +1,14 @@
 // GTK message boxes on a real display: the answer of the button pressed, the
-// "caption: text" line on standard error, and boxes replaced by a test handler.
+// "caption: text" line on standard error, and boxes replaced by a test handler;
+// starting GTK leaves the C library's number formatting alone.
+#include "platform/gtk_start.h"
 #include "platform/message_box.h"
 
 #include <gtk/gtk.h>
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -75,3 +79,9 @@ TEST_F(GtkMessageBox, HandlerAnswersInsteadOfAWindowButStandardErrorStillSaysIt)
 }
 
 }  // namespace
+
+TEST(GtkStart, LeavesTheNumericLocaleAlone) {
+    setenv("LC_ALL", "C.UTF-8", 1);  // a locale GTK would otherwise switch to
+    if (!start_gtk()) GTEST_SKIP() << "GTK cannot open the display";
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+}
