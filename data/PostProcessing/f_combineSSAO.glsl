@@ -1,10 +1,11 @@
 // Ambient-occlusion combine: darkens creases and contact areas of the scene colour,
 // then lays the show's haze over it by depth (and a little of its light on near
-// surfaces). The haze is also the backdrop where
-// nothing was drawn: a colour per section of the show (picked by "fttime"), a glow
-// toward the middle of the picture, where the column's far end lies, and slow
-// clouds from the noise texture. During the credits (fttime > 260) the lines are
-// left untouched over a dark backdrop, so that they stay crisp.
+// surfaces). The haze is also the backdrop where nothing was drawn: a colour per
+// section of the show (picked by "fttime"), a glow toward the middle of the
+// picture, where the column's far end lies, and slow clouds from the noise texture.
+// During the credits (fttime > 260) the lines are added unblurred and unhazed to a
+// dark backdrop, so that they stay crisp and a fading line sinks into the backdrop
+// instead of darkening it.
 // Inputs: texture2d_1 scene colour, texture2d_2 scene depth (near 0.1, far 30),
 // texture2d_3 the scene's second output (view-space normal in rgb, depth/30 in a),
 // texture2d_random the noise texture that rotates the sample kernel per pixel and
@@ -87,8 +88,8 @@ void main() {
         gl_FragColor = vec4(behind, colour.a);
         return;
     }
-    if (fttime > credits_start) {  // credits: the lines as drawn
-        gl_FragColor = colour;
+    if (fttime > credits_start) {  // credits: the lines as drawn, fading into the backdrop
+        gl_FragColor = vec4(behind + colour.rgb, colour.a);
         return;
     }
     vec3 normal = texture2D(texture2d_3, uv).rgb * 2.0 - 1.0;
