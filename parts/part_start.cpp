@@ -6,6 +6,7 @@
 
 #include "app/app_record.h"
 #include "parts/choreography.h"
+#include "parts/frame_probe.h"
 #include "parts/gl_scene_sink.h"
 #include "parts/start_rules.h"
 #include "platform/show_random.h"
@@ -152,6 +153,14 @@ void part_start::advance_clock(FrameTiming& timing) {
     show_time = scene_time;
 }
 
+void part_start::probe_begin(frame_stage stage) {
+    if (probe) probe->begin(stage);
+}
+
+void part_start::probe_end(frame_stage stage) {
+    if (probe) probe->end(stage);
+}
+
 void part_start::update_drive_values() {
     const double t = scene_time;
     spectrum_band = 1;
@@ -200,7 +209,9 @@ void part_start::scene_pass(RenderContext& context) {
     show_time = scene_time;
     scene_time = rewound_time(scene_time);
 
-    draw_choreography(choreography_input(context), *sink_);
+    probe_begin(frame_stage::choreography);
+    draw_choreography(choreography_input(context), probe ? probe->scene_sink_for(*sink_) : *sink_);
+    probe_end(frame_stage::choreography);
     gl_check::check("scene pass");
     context.resolve_render_target(0, app.render_width, app.render_height, 2, true);
 }
@@ -311,6 +322,7 @@ void part_start::draw(FrameTiming* timing, RenderContext* context, PointerState*
     pointer_copy.pointer_x = 0.0;
     pointer_copy.pointer_y = 0.0;
     pointer_copy.wheel = 0.0;
+    probe_begin(frame_stage::clock);
     advance_clock(*timing);
     const note_values note = look_up_notes(notes, scene_time);
     pointer_copy.pointer_x = note.p0;
@@ -324,10 +336,19 @@ void part_start::draw(FrameTiming* timing, RenderContext* context, PointerState*
     glPushAttrib(GL_ALL_ATTRIB_BITS);
 
     choose_camera(*context);
+    probe_end(frame_stage::clock);
+    probe_begin(frame_stage::scene_pass);
     scene_pass(*context);
+    probe_end(frame_stage::scene_pass);
+    probe_begin(frame_stage::ambient_occlusion);
     ambient_occlusion_pass(*context);
+    probe_end(frame_stage::ambient_occlusion);
+    probe_begin(frame_stage::highlights);
     highlight_pass(*context);
+    probe_end(frame_stage::highlights);
+    probe_begin(frame_stage::final_composite);
     final_pass(*context);
     end_frame(*context);
+    probe_end(frame_stage::final_composite);
     gl_check::check("frame");
 }

@@ -14,7 +14,9 @@
 #include <memory>
 
 struct choreography_frame;
+class frame_probe;
 class gl_scene_sink;
+enum class frame_stage;
 
 class part_start : public parts {
 public:
@@ -34,6 +36,8 @@ public:
 
     double scene_time = 0.0;
     double show_time = 0.0;
+    // Watches the frame's stages when set (benchmarks); owned by the caller.
+    frame_probe* probe = nullptr;
 
     int material_program = 1;
     int ssao_program = 3;
@@ -82,6 +86,8 @@ private:
     void load_images(RenderContext& context);
     void load_meshes();
 
+    void probe_begin(frame_stage stage);
+    void probe_end(frame_stage stage);
     void update_drive_values();
     void choose_camera(RenderContext& context);
     void scene_pass(RenderContext& context);

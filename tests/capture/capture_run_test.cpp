@@ -2,53 +2,22 @@
 // (from data/ and from the repository root, with the test's display and with none)
 // gives the same PNG bytes; a frame of a sequence equals that frame captured alone;
 // the frame at 1 s is not black; bad arguments give the usage line and exit 2.
+#include "tests/capture/tool_process.h"
 #include "tools/capture/png_image.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <algorithm>
 
 namespace {
 
 namespace fs = std::filesystem;
+using capture_test::scratch;
 
-const std::string tool = std::string(VELMORIA_BINARY_DIR) + "/velmoria-capture";
+std::string bytes_of(const fs::path& file) { return capture_test::text_of(file); }
 
-fs::path scratch() {
-    static const fs::path folder = [] {
-        fs::path p = fs::temp_directory_path() / ("velmoria_capture_" + std::to_string(getpid()));
-        fs::create_directories(p);
-        return p;
-    }();
-    return folder;
-}
-
-// Runs the tool in `folder` with `arguments`; returns its exit code, output in `log`.
 int run_tool(const std::string& folder, const std::string& arguments, std::string& log, bool with_display = true) {
-    const fs::path out = scratch() / "log.txt";
-    const std::string environment = with_display ? "" : "env -u DISPLAY ";
-    const std::string command = "cd '" + folder + "' && " + environment + "'" + tool + "' " + arguments + " > '" +
-                                out.string() + "' 2>&1";
-    const int status = std::system(command.c_str());
-    std::ifstream in(out);
-    std::stringstream text;
-    text << in.rdbuf();
-    log = text.str();
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string bytes_of(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return capture_test::run_tool(folder, arguments, log, with_display ? "" : "env -u DISPLAY");
 }
 
 TEST(CaptureRun, SameFrameGivesTheSamePngFromAnyFolderWithOrWithoutDisplay) {

@@ -1,9 +1,10 @@
-// Command-line parsing of the capture tool, and the frame numbers it implies.
+// Command-line parsing of the capture tool, and the frames and times it implies.
 #include "tools/capture/capture_options.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
 
 namespace {
 
@@ -31,27 +32,25 @@ bool in_show(double t) { return t >= 0.0 && t <= capture_last_time; }
 
 capture_parse refuse(const std::string& problem) { return {std::nullopt, problem}; }
 
-}  // namespace
+bool size_in_range(const capture_options& o) {
+    return o.width >= 16 && o.height >= 16 && o.width <= 8192 && o.height <= 8192;
+}
 
-capture_parse parse_capture_args(const std::vector<std::string>& args) {
-    capture_options o;
-    bool has_time = false, has_from = false, has_to = false, has_fps = false, has_out = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& name = args[i];
-        if (i + 1 >= args.size()) return refuse(name + " needs a value");
-        const std::string& value = args[++i];
-        bool ok = false;
-        if (name == "--time") ok = parse_number(value, o.time), has_time = true;
-        else if (name == "--from") ok = parse_number(value, o.from), has_from = true;
-        else if (name == "--to") ok = parse_number(value, o.to), has_to = true;
-        else if (name == "--fps") ok = parse_whole(value, o.fps), has_fps = true;
-        else if (name == "--size") ok = parse_size(value, o.width, o.height);
-        else if (name == "--out") ok = !value.empty(), o.out = value, has_out = true;
-        else return refuse("unknown option " + name);
-        if (!ok) return refuse("bad value for " + name + ": " + value);
+// Which of the four kinds of run the command line asks for.
+capture_mode mode_of(const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        if (a == "--video") return capture_mode::video;
+        if (a == "--bench") return capture_mode::bench;
     }
-    if (!has_out) return refuse("--out is required");
-    if (o.width < 16 || o.height < 16 || o.width > 8192 || o.height > 8192) return refuse("size out of range");
+    for (const std::string& a : args) {
+        if (a == "--from" || a == "--to") return capture_mode::sequence;
+    }
+    return capture_mode::frame;
+}
+
+capture_parse check_png(capture_options o, bool has_time, bool has_from, bool has_to, bool has_fps) {
+    if (o.out.empty()) return refuse("--out is required");
+    if (!size_in_range(o)) return refuse("size out of range");
     if (o.fps < 1 || o.fps > 1000) return refuse("fps out of range");
     o.sequence = has_from || has_to;
     if (o.sequence) {
@@ -63,6 +62,74 @@ capture_parse parse_capture_args(const std::vector<std::string>& args) {
         if (!in_show(o.time)) return refuse("time out of the show");
     }
     return {o, ""};
+}
+
+capture_parse check_video(const capture_options& o) {
+    if (o.out.empty()) return refuse("--video needs an output file");
+    if (!size_in_range(o)) return refuse("size out of range (16 to 8192 each way)");
+    if (o.width % 2 != 0 || o.height % 2 != 0) return refuse("the video size must be even both ways (yuv420p)");
+    if (!in_show(o.from) || !in_show(o.to) || o.to <= o.from)
+        return refuse("--from and --to must satisfy 0 <= from < to <= 291");
+    if (video_frame_count(o) < 1) return refuse("the span is shorter than one frame");
+    return {o, ""};
+}
+
+capture_parse check_bench(const capture_options& o) {
+    if (!size_in_range(o)) return refuse("size out of range (16 to 8192 each way)");
+    if (o.bench_frames < 1 || o.bench_frames > 100000) return refuse("--frames must be 1 to 100000");
+    return {o, ""};
+}
+
+}  // namespace
+
+bool parse_frame_rate(const std::string& text, frame_rate& rate) {
+    const size_t slash = text.find('/');
+    double num = 0.0, den = 1.0;
+    if (slash == std::string::npos) {
+        if (!parse_number(text, num)) return false;
+        den = 1000.0;
+        num = std::round(num * 1000.0);
+    } else if (!parse_number(text.substr(0, slash), num) || !parse_number(text.substr(slash + 1), den)) {
+        return false;
+    }
+    if (num != std::trunc(num) || den != std::trunc(den) || num < 1.0 || den < 1.0 || num > 1e9 || den > 1e9)
+        return false;
+    if (num / den > 1000.0) return false;
+    const long g = std::gcd(long(num), long(den));
+    rate = {long(num) / g, long(den) / g};
+    return true;
+}
+
+capture_parse parse_capture_args(const std::vector<std::string>& args) {
+    capture_options o;
+    o.mode = mode_of(args);
+    if (o.mode == capture_mode::video) {
+        o.width = 1920, o.height = 1080, o.from = 0.0, o.to = capture_last_time;
+    }
+    bool has_time = false, has_from = false, has_to = false, has_fps = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        if (name == "--bench") continue;
+        if (i + 1 >= args.size()) return refuse(name + " needs a value");
+        const std::string& value = args[++i];
+        bool ok = false;
+        const bool video = o.mode == capture_mode::video;
+        const bool bench = o.mode == capture_mode::bench;
+        if (name == "--time" && !video && !bench) ok = parse_number(value, o.time), has_time = true;
+        else if (name == "--from" && !bench) ok = parse_number(value, o.from), has_from = true;
+        else if (name == "--to" && !bench) ok = parse_number(value, o.to), has_to = true;
+        else if (name == "--fps" && video) ok = parse_frame_rate(value, o.rate);
+        else if (name == "--fps" && !bench) ok = parse_whole(value, o.fps), has_fps = true;
+        else if (name == "--size") ok = parse_size(value, o.width, o.height);
+        else if (name == "--out" && !video && !bench) ok = !value.empty(), o.out = value;
+        else if (name == "--video" && video) ok = !value.empty(), o.out = value;
+        else if (name == "--frames" && bench) ok = parse_whole(value, o.bench_frames);
+        else return refuse("unknown option " + name + (video || bench ? " here" : ""));
+        if (!ok) return refuse("bad value for " + name + ": " + value);
+    }
+    if (o.mode == capture_mode::video) return check_video(o);
+    if (o.mode == capture_mode::bench) return check_bench(o);
+    return check_png(o, has_time, has_from, has_to, has_fps);
 }
 
 long frame_number_at(double time, int fps) {
@@ -85,4 +152,21 @@ std::string sequence_file_name(const std::string& dir, long index) {
     char name[32];
     std::snprintf(name, sizeof name, "frame_%05ld.png", index);
     return dir + "/" + name;
+}
+
+long video_frame_count(const capture_options& options) {
+    long n = std::lround((options.to - options.from) * options.rate.value());
+    // No frame may reach the show's end, where the driver stops the show.
+    while (n > 0 && video_frame_time(options, n - 1) >= capture_last_time) --n;
+    return n;
+}
+
+double video_frame_time(const capture_options& options, long n) {
+    return options.from + double(n) * double(options.rate.den) / double(options.rate.num);
+}
+
+std::vector<double> bench_times(int frames) {
+    std::vector<double> times;
+    for (int i = 0; i < frames; ++i) times.push_back(capture_last_time * (i + 0.5) / frames);
+    return times;
 }

@@ -1,6 +1,7 @@
-// The capture tool's command line: one frame at a music time, or a numbered run
-// of frames between two times, at a chosen size. Parsing is pure; a bad command
-// line gives no options and a reason, and the tool answers with its usage line.
+// The capture tool's command line: one frame at a music time, a numbered run of
+// frames between two times, a video of a span streamed to ffmpeg, or a benchmark
+// of the frame's stages. Parsing is pure; a bad command line gives no options and
+// a reason, and the tool answers with its usage line.
 #pragma once
 
 #include <optional>
@@ -9,19 +10,34 @@
 
 constexpr const char* capture_usage =
     "usage: velmoria-capture --time T [--size WxH] [--fps F] --out FILE.png\n"
-    "       velmoria-capture --from A --to B --fps F [--size WxH] --out DIR";
+    "       velmoria-capture --from A --to B --fps F [--size WxH] --out DIR\n"
+    "       velmoria-capture --video OUT.mp4 [--size WxH] [--fps F|N/D] [--from A] [--to B]\n"
+    "       velmoria-capture --bench [--size WxH] [--frames N]";
 
 constexpr double capture_last_time = 291.0;  // the show ends after this demo time
 constexpr int capture_default_fps = 60;      // the fixed step of a single frame
 
+enum class capture_mode { frame, sequence, video, bench };
+
+// A frame rate as a fraction, so that 60000/1001 steps exactly.
+struct frame_rate {
+    long num = 60;
+    long den = 1;
+    double value() const { return double(num) / double(den); }
+    double step() const { return double(den) / double(num); }
+};
+
 struct capture_options {
+    capture_mode mode = capture_mode::frame;
     bool sequence = false;
     double time = 0.0;  // single frame
-    double from = 0.0;  // sequence
+    double from = 0.0;  // sequence and video
     double to = 0.0;
-    int fps = capture_default_fps;
+    int fps = capture_default_fps;  // PNG frames
+    frame_rate rate;                // video
     int width = 1280;
     int height = 720;
+    int bench_frames = 60;
     std::string out;
 };
 
@@ -31,6 +47,10 @@ struct capture_parse {
 };
 
 capture_parse parse_capture_args(const std::vector<std::string>& args);
+
+// "60", "60000/1001" or "29.97" (a decimal becomes a fraction over 1000); false for
+// anything else, a zero or negative rate, or one above 1000 frames per second.
+bool parse_frame_rate(const std::string& text, frame_rate& rate);
 
 // The show's frames at a fixed step of 1/fps: frame n (n >= 1) is drawn at demo
 // time n/fps. The frame nearest to a time, never before the first nor after the
@@ -42,3 +62,13 @@ std::vector<long> frames_to_capture(const capture_options& options);
 
 // The file of the index-th frame of a sequence: DIR/frame_00000.png onwards.
 std::string sequence_file_name(const std::string& dir, long index);
+
+// A video's frames: frame n shows music time from + n / rate, for n from 0 while
+// that time is before `to`, rounded so that the count times the frame length is
+// within half a frame of the span.
+long video_frame_count(const capture_options& options);
+double video_frame_time(const capture_options& options, long n);
+
+// The benchmark's show times: `frames` times spread evenly over the show, each in
+// the middle of its share.
+std::vector<double> bench_times(int frames);

@@ -10,6 +10,8 @@
 
 #include <GL/glew.h>
 
+#include <cmath>
+
 namespace {
 
 constexpr int music_channel = 0;
@@ -22,8 +24,10 @@ message_answer answer_without_window(const char*, const char*, message_icon, mes
 
 }  // namespace
 
-capture_session::capture_session(int width, int height, int fps)
-    : width_(width), height_(height), fps_(fps), sound_([] { return app.frame_timing.demo_time; }) {}
+capture_session::capture_session(int width, int height, int fps) : capture_session(width, height, 1.0 / fps) {}
+
+capture_session::capture_session(int width, int height, double step)
+    : width_(width), height_(height), step_(step), sound_([] { return app.frame_timing.demo_time; }) {}
 
 capture_session::~capture_session() {
     if (opened_) kill_gl_window();
@@ -46,8 +50,10 @@ bool capture_session::open() {
 
     frame_driver_services& services = driver_services();
     services.sound = &sound_;
-    services.counter = [this] { return ticks_; };
-    services.counter_frequency = [this] { return int64_t(fps_); };
+    // The counter stands still; each drawn frame sets the clock so that the
+    // driver measures the step it is given.
+    services.counter = [] { return int64_t(0); };
+    services.counter_frequency = [] { return int64_t(1); };
     services.cursor = [](int& x, int& y) { x = 400, y = 300; };
     services.swap_buffers = [] {};
 
@@ -61,7 +67,7 @@ bool capture_session::open() {
 // fixed step), the pull toward the music, the demo time and the part's clock.
 void capture_session::step_clocks_only() {
     FrameTiming& timing = app.frame_timing;
-    timing.step = 1.0 / double(fps_);
+    timing.step = step_;
     const auto music = read_music(sound_.position(music_channel), sound_.length(app.music_sample),
                                   sound_.frequency(music_channel));
     if (music) timing.step = corrected_step(timing.step, timing.demo_time, *music, app.drift_correction);
@@ -71,13 +77,12 @@ void capture_session::step_clocks_only() {
     ++frames_done_;
 }
 
-// One real frame: the seconds clock is set so that the driver measures exactly
-// one fixed step, 1 tick at fps ticks per second.
-void capture_session::draw_frame() {
+// One real frame: with the counter at rest the seconds clock reads 0, so a
+// reference of -step makes the driver measure exactly `step`.
+void capture_session::draw_frame(double step) {
     app.clock_seconds = 0.0;
     app.clock_last_count = 0;
-    app.frame_timing.clock_reference = 0.0;
-    ticks_ = 1;
+    app.frame_timing.clock_reference = -step;
     drive_frame();
     ++frames_done_;
 }
@@ -98,8 +103,18 @@ rgb_image capture_session::read_window() const {
 
 rgb_image capture_session::capture(long n) {
     while (frames_done_ + 1 < n) step_clocks_only();
-    draw_frame();
+    draw_frame(step_);
     return read_window();
+}
+
+void capture_session::step_clocks_to(double time) {
+    while (app.frame_timing.demo_time + step_ <= time + 1e-9) step_clocks_only();
+}
+
+void capture_session::draw_at(double time) {
+    double step = time - app.frame_timing.demo_time;
+    if (std::fabs(step - step_) < 1e-9) step = step_;
+    draw_frame(step < 0.0 ? 0.0 : step);
 }
 
 double capture_session::demo_time() const { return app.frame_timing.demo_time; }

@@ -2,7 +2,8 @@
 // shell's own start-up (window, context, initial state, demo_init), with the frame
 // driver's services pointed at a fixed-step counter and the decoded music. Frames
 // before the wanted one are stepped on the clocks alone; the wanted frame is a
-// real drive_frame, read back from the window before any swap.
+// real drive_frame, read back from the window before any swap. A video steps to
+// its first time on the clocks alone and then draws every frame.
 #pragma once
 
 #include "tools/capture/capture_sound.h"
@@ -13,6 +14,8 @@ class part_start;
 class capture_session {
 public:
     capture_session(int width, int height, int fps);
+    // A session whose fixed step is `step` seconds (a video's frame length).
+    capture_session(int width, int height, double step);
     ~capture_session();
     capture_session(const capture_session&) = delete;
     capture_session& operator=(const capture_session&) = delete;
@@ -23,20 +26,30 @@ public:
     // the window's picture.
     rgb_image capture(long n);
 
+    // Steps the clocks alone, one fixed step at a time, while a whole step still
+    // ends at or before `time`.
+    void step_clocks_to(double time);
+    // Draws the frame at demo time `time` (not before the last one): a step that
+    // differs from the fixed step by rounding only is taken as the fixed step, so
+    // the demo time adds up exactly as in a PNG capture. The picture stays in the
+    // window until read.
+    void draw_at(double time);
+    rgb_image read_window() const;
+    // The part, for benchmarks that watch its stages.
+    part_start* part() const { return part_; }
+
     double demo_time() const;
     double part_time() const;
     bool has_music() const { return sound_.has_music(); }
 
 private:
     void step_clocks_only();
-    void draw_frame();
-    rgb_image read_window() const;
+    void draw_frame(double step);
 
     int width_;
     int height_;
-    int fps_;
+    double step_;
     long frames_done_ = 0;
-    int64_t ticks_ = 0;
     capture_sound sound_;
     part_start* part_ = nullptr;
     bool opened_ = false;

@@ -33,6 +33,9 @@ bool private_display::ensure(int width, int height) {
     const std::string fd = std::to_string(ready[1]);
     server_ = fork();
     if (server_ == 0) {
+        // Its own process group, so that a Ctrl-C meant for the tool leaves the
+        // server running while the tool finishes what it was writing.
+        setpgid(0, 0);
         close(ready[0]);
         std::freopen("/dev/null", "w", stderr);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",

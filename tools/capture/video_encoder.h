@@ -1,0 +1,54 @@
+// Streaming frames to ffmpeg: the encoder is started as a child process reading
+// raw RGB frames on its standard input, with the soundtrack's span as its second
+// input, and writes H.264 (libx264, yuv420p, CRF 18) and AAC (192 kbit/s) into an
+// MP4. No frame touches the disk on the way.
+#pragma once
+
+#include "tools/capture/capture_options.h"
+#include "tools/capture/png_image.h"
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+struct video_settings {
+    std::string ffmpeg;  // the program's path
+    std::string out;     // the MP4
+    std::string music;   // the soundtrack
+    int width = 0;
+    int height = 0;
+    frame_rate rate;
+    double from = 0.0;      // the music's first second
+    double duration = 0.0;  // seconds of music
+};
+
+// The ffmpeg command line, program name first.
+std::vector<std::string> ffmpeg_arguments(const video_settings& settings);
+
+// The path of an executable `name` on PATH (or `name` itself when it holds a
+// slash and is executable); empty when there is none.
+std::string find_program(const std::string& name);
+
+// Why `path` cannot be written as a new or replaced file; empty when it can.
+std::string output_problem(const std::string& path);
+
+class video_encoder {
+public:
+    video_encoder() = default;
+    ~video_encoder();
+    video_encoder(const video_encoder&) = delete;
+    video_encoder& operator=(const video_encoder&) = delete;
+
+    // Starts ffmpeg; false (with the reason on stderr) when it cannot.
+    bool start(const video_settings& settings);
+    // Sends one frame (top row first, the started size); false when ffmpeg has
+    // stopped taking frames.
+    bool write(const rgb_image& frame);
+    // Ends the input and waits for ffmpeg to finish the file; true when it did.
+    bool finish();
+
+private:
+    int pipe_ = -1;
+    pid_t child_ = -1;
+    size_t frame_bytes_ = 0;
+};
