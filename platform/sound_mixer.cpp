@@ -111,6 +111,10 @@ double heard_position(const sound_channel& channel, double offset_frames) {
     if (channel.sample == nullptr) return 0.0;
     const double length = double(sample_length(*channel.sample));
     double position = double(channel.mark_cursor) / double(position_one);
+    // A one-shot that had run out before this buffer began stays at its end: the
+    // listener may still hear its last frames from the buffer before, but the
+    // position must not step back from the end it already reported.
+    if (!channel.sample->loop && !channel.playing && position >= length) return length;
     if (channel.mark_from_mix) {
         const double offset = std::max(offset_frames, -double(channel.mark_mixed));
         position += offset * double(channel.increment) / double(position_one);

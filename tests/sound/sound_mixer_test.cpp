@@ -88,3 +88,17 @@ TEST(SoundMixer, HeardPositionAllowsForLatencyAndNeverPrecedesTheSeek) {
     EXPECT_NEAR(heard_position(channels[0], -200.0), 724.0, 1e-6);
     EXPECT_NEAR(heard_position(channels[0], -1100.0), 44000.0, 1e-6);  // back across the wrap, to the seek
 }
+
+TEST(SoundMixer, FinishedOneShotStaysAtItsEnd) {
+    const FSOUND_SAMPLE sample = ramp_sample(44100, 1, std::vector<int16_t>(3000, 0), false);
+    std::vector<sound_channel> channels(1);
+    start_channel(channels[0], sample, 44100);
+    mix(channels, 1024);
+    mix(channels, 1024);
+    mix(channels, 1024);  // runs out at 3000, 72 frames before this buffer ends
+    EXPECT_NEAR(heard_position(channels[0], 1000.0), 3000.0, 1e-6);
+    mix(channels, 1024);  // a buffer of silence: the mark sits at the end
+    // The listener is still in the buffer before, yet the position never steps back.
+    EXPECT_EQ(heard_position(channels[0], -10.0), 3000.0);
+    EXPECT_EQ(heard_position(channels[0], 500.0), 3000.0);
+}
