@@ -80,7 +80,7 @@ vec3 perturbed_normal(vec3 n) {
 
 vec3 paint(vec3 colour) {
     float grey = dot(colour, vec3(0.299, 0.587, 0.114));
-    return mix(vec3(grey), colour, 0.84) * 0.62 + 0.09;
+    return mix(vec3(grey), colour, 0.84) * 0.58 + 0.09;
 }
 
 // Panels with dark grooves between them at three scales (1.5, 1.5/8 and 1.5/64
@@ -133,7 +133,7 @@ void main() {
     float hemisphere = 0.5 + 0.5 * n.y;
     float specular = pow(max(dot(reflect(-key, n), to_eye), 0.0), 28.0);
     float rim = pow(1.0 - max(dot(n, to_eye), 0.0), 3.0);
-    vec3 colour = albedo * (0.08 + 0.12 * hemisphere + 0.42 * diffuse + 0.34 * head) + vec3(0.22) * specular
+    vec3 colour = albedo * (0.08 + 0.12 * hemisphere + 0.42 * diffuse + 0.3 * head) + vec3(0.22) * specular
                 + albedo * rim * 0.25;
 
     if (Mode == 1) {

@@ -5,13 +5,13 @@
 
 uniform sampler2D texture2d_1;
 
-const float threshold = 0.55;
+const float threshold = 0.7;
 const float spread = 0.0045;  // tap spacing in texture space, about one quarter-size texel
 
 vec3 bright_part(vec2 uv) {
     vec3 c = texture2D(texture2d_1, uv).rgb;
     float luminance = dot(c, vec3(0.2126, 0.7152, 0.0722));
-    return c * smoothstep(threshold, threshold + 0.35, luminance);
+    return c * smoothstep(threshold, threshold + 0.25, luminance);
 }
 
 void main() {

@@ -74,7 +74,7 @@ void main() {
     float pulse = clamp(DSP2, 0.0, 1.6);
     colour += texture2D(texture2d_s, uv).rgb * (0.5 + 0.9 * pulse);
 
-    float exposure = (1.0 + 0.08 * pulse + clamp(DSP, 0.0, 1.0) * 0.6) * exp2(clamp(Limit, -6.0, 6.0) * 0.5);
+    float exposure = (1.0 + 0.12 * pulse + clamp(DSP, 0.0, 1.0) * 0.6) * exp2(clamp(Limit, -6.0, 6.0) * 0.5);
     colour = filmic(colour * exposure);
 
     colour += grain(uv);

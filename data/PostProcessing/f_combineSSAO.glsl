@@ -1,6 +1,6 @@
 // Ambient-occlusion combine: darkens creases and contact areas of the scene colour,
-// then lays the show's haze over it by depth (and a little of its light on near
-// surfaces). The haze is also the backdrop where nothing was drawn: a colour per
+// then lays the show's haze over it by depth (and a little of its light on dark
+// near surfaces). The haze is also the backdrop where nothing was drawn: a colour per
 // section of the show (picked by "fttime"), a glow toward the middle of the
 // picture, where the column's far end lies, and slow clouds from the noise texture.
 // During the credits (fttime > 260) the lines are added unblurred and unhazed to a
@@ -98,7 +98,9 @@ void main() {
     float ambient = 1.0 - occlusion_at(uv, depth) * mix(1.1, 0.7, facing);
     vec3 lit = colour.rgb * clamp(ambient, 0.15, 1.0);
     float haze = 1.0 - exp(-max(depth - 1.5, 0.0) * 0.085);
-    // Near surfaces take a little of the haze's light too, so dark ones keep a tint.
-    lit += behind * 0.22 * (1.0 - haze);
+    // Dark near surfaces take a little of the haze's light too, so they keep a tint;
+    // bright ones keep their own colour.
+    float brightness = dot(lit, vec3(0.2126, 0.7152, 0.0722));
+    lit += behind * 0.22 * (1.0 - haze) * (1.0 - clamp(brightness * 1.6, 0.0, 1.0));
     gl_FragColor = vec4(mix(lit, behind, haze), colour.a);
 }
