@@ -83,8 +83,8 @@ vec3 paint(vec3 colour) {
     return mix(vec3(grey), colour, 0.84) * 0.58 + 0.09;
 }
 
-// Panels with dark grooves between them at three scales (1.5, 1.5/8 and 1.5/64
-// world units), so that a surface seen from far away and a thin strand seen from
+// Plates with dark grooves between them at three scales (1.5, 1.5/8 and 1.5/64
+// world units high, twice as long, in staggered rows), so that a surface seen from far away and a thin strand seen from
 // right next to it both show their size. Each scale fades out where a pixel spans
 // more than a fraction of its spacing, so no scale aliases.
 const float panel_spacing = 1.5;
@@ -105,9 +105,11 @@ float panel_pattern() {
     float factor = 1.0;
     float strength = 1.0;
     for (int level = 0; level < 3; ++level) {
-        float seen = scale_visibility(p) * strength;
-        float shade = 0.86 + 0.22 * cell_random(floor(p) + float(level) * 17.0);
-        factor *= mix(1.0, shade * (1.0 - 0.5 * groove(p)), seen);
+        vec2 q = vec2(p.x * 0.5, p.y);                // plates twice as long as high,
+        q.x += 0.5 * mod(floor(q.y), 2.0);           // every other row staggered
+        float seen = scale_visibility(q) * strength;
+        float shade = 0.86 + 0.22 * cell_random(floor(q) + float(level) * 17.0);
+        factor *= mix(1.0, shade * (1.0 - 0.5 * groove(q)), seen);
         p *= 8.0;
         strength *= 0.6;
     }
