@@ -15,10 +15,11 @@
 
 struct capture_options;
 
-enum class bench_row { clock, choreography, submission, post_processing, show_cpu_work, frame };
-constexpr int bench_row_count = 6;
+enum class bench_row { clock, choreography, submission, tubes, meshes, post_processing, show_cpu_work, frame };
+constexpr int bench_row_count = 8;
 constexpr std::array<const char*, bench_row_count> bench_row_names = {
-    "clock", "choreography", "submission", "post-processing", "show's CPU work", "whole frame"};
+    "clock", "choreography", "submission", "  of it tubes", "  of it meshes", "post-processing", "show's CPU work",
+    "whole frame"};
 
 // The four passes timed on the GPU.
 constexpr std::array<frame_stage, 4> gpu_passes = {frame_stage::scene_pass, frame_stage::ambient_occlusion,
@@ -27,6 +28,7 @@ constexpr std::array<const char*, 4> gpu_pass_names = {"scene pass", "ambient oc
                                                        "final composite"};
 
 struct bench_frame {
+    double show_time = 0.0;
     std::array<stage_time, bench_row_count> rows{};
     std::array<double, 4> gpu{};  // seconds, when timer queries exist
 };

@@ -127,11 +127,13 @@ void timed_scene_sink::bind_sampler(sampler_kind kind, int program_slot, int uni
 
 void timed_scene_sink::draw_mesh(scene_mesh mesh, int object) {
     call_timer timer(spent);
+    call_timer mesh_timer(meshes);
     inner_->draw_mesh(mesh, object);
 }
 
 void timed_scene_sink::draw_tube(spline& path, const vector3& up, double t0, double t1, int steps, int sides) {
     call_timer timer(spent);
+    call_timer tube_timer(tubes);
     inner_->draw_tube(path, up, t0, t1, steps, sides);
 }
 

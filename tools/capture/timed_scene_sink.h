@@ -10,8 +10,10 @@
 class timed_scene_sink : public scene_sink {
 public:
     void forward_to(scene_sink& inner) { inner_ = &inner; }
-    stage_time spent;  // since the last reset
-    void reset() { spent = {}; }
+    stage_time spent;   // in all calls since the last reset
+    stage_time tubes;   // of that, in draw_tube (generation and submission)
+    stage_time meshes;  // of that, in draw_mesh
+    void reset() { spent = tubes = meshes = {}; }
 
     void viewport(int width, int height) override;
     void clear() override;
