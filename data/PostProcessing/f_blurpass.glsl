@@ -58,9 +58,10 @@ vec3 filmic(vec3 x) {
 }
 
 vec3 credits_picture(vec2 uv) {
-    vec3 colour = texture2D(texture2d_1, uv).rgb + texture2D(texture2d_s, uv).rgb * 0.2;
+    // Lines just below white: bright and sharp, never clipped.
+    vec3 colour = min(texture2D(texture2d_1, uv).rgb + texture2D(texture2d_s, uv).rgb * 0.12, vec3(0.97));
     vec2 centred = uv - 0.5;
-    return colour * 0.97 * clamp(1.0 - dot(centred, centred) * 0.6, 0.0, 1.0);
+    return colour * clamp(1.0 - dot(centred, centred) * 0.6, 0.0, 1.0);
 }
 
 void main() {

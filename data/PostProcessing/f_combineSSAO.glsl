@@ -48,7 +48,7 @@ vec3 section_haze(float t) {
     c = mix(c, vec3(0.36, 0.15, 0.08), smoothstep(168.0, 170.0, t)); // the fall
     c = mix(c, vec3(0.20, 0.13, 0.32), smoothstep(185.0, 187.0, t)); // the replay
     c = mix(c, vec3(0.08, 0.24, 0.27), smoothstep(229.0, 231.0, t)); // the descent
-    c = mix(c, vec3(0.08, 0.09, 0.16), smoothstep(258.0, 260.0, t)); // the credits
+    c = mix(c, vec3(0.09, 0.10, 0.17), smoothstep(258.0, 260.0, t)); // the credits
     return c;
 }
 

@@ -24,16 +24,16 @@ struct show_moment {
 
 // None of these moments falls on a flash.
 const show_moment moments[] = {
-    {6, "the open base with the column rising", false},
-    {24, "the shaft of dark strands, looking up", false},
-    {36, "the rods sliding in", false},
+    {6, "the pierced base, looking up the shaft", false},
+    {24, "the shaft of strands with glowing openings", false},
+    {36, "the shaft opening onto the blue haze", false},
     {60, "the wings and the coloured rods, looking down", false},
-    {90, "the wings from the side", false},
-    {114, "the wing under the camera", false},
+    {90, "the stack of wings from the side", false},
+    {114, "a wing over the violet haze", false},
     {150, "a figure against the violet haze", false},
     {176, "the fall past the yellow strands", false},
-    {196, "the replay, the wing above", false},
-    {228, "the figures, tinted", false},
+    {196, "the replay: a wing and the blue piece", false},
+    {228, "figures and strands over the violet haze", false},
     {252, "the descent through the wings", false},
     {282, "the three credit lines", false},
 };
