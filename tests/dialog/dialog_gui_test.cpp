@@ -13,12 +13,6 @@ namespace {
 
 using namespace e2e;
 
-const std::string dialog_title = "          Velmoria KRV - 2010 ";
-const std::string show_title = " =   Velmoria - KRV 2010 = ";
-
-// GTK and SDL both on the test's X server, whatever desktop the tests run from.
-const environment on_x_server{{"GDK_BACKEND", "x11"}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", "x11"}};
-
 // Waits for the end of a process that should not open the show window, looking for
 // that window all the while.
 bool ends_without_show_window(show_process& show) {
@@ -51,18 +45,15 @@ protected:
         server.add_test_modes();
     }
 
-    // The dialog, found by its exact title once it is on screen; empty if it never is.
-    std::string wait_for_dialog(show_process& show) { return wait_for_window(show, dialog_title, 120s); }
-
     private_x_server server;
 };
 
 TEST_F(SetupDialog, EnterRunsAtThePreselected1280x720) {
     ASSERT_TRUE(soundtrack_present()) << "data/music/Tolvek - Velmoria.mp3 is missing; the show cannot run";
-    show_process show(on_x_server);
-    std::string dialog = wait_for_dialog(show);
+    auto [started, dialog] = start_show_at_dialog(on_x_server(), 120s);
+    show_process& show = *started;
     ASSERT_FALSE(dialog.empty()) << "no setup dialog\n" << show.output();
-    press_keys(dialog, "Return");
+    ASSERT_TRUE(press_keys(dialog, "Return"));
     std::string id;
     window_size size = wait_for_show_window(show, id);
     EXPECT_EQ(size.width, 1280) << show.output();
@@ -73,12 +64,12 @@ TEST_F(SetupDialog, EnterRunsAtThePreselected1280x720) {
 
 TEST_F(SetupDialog, KeyboardPicksModeAndWindowedWith16By9) {
     ASSERT_TRUE(soundtrack_present()) << "data/music/Tolvek - Velmoria.mp3 is missing; the show cannot run";
-    show_process show(on_x_server);
-    std::string dialog = wait_for_dialog(show);
+    auto [started, dialog] = start_show_at_dialog(on_x_server(), 120s);
+    show_process& show = *started;
     ASSERT_FALSE(dialog.empty()) << show.output();
     // The drop-down has the focus: Down moves from 1280 x 720 to 1024 x 768; two
     // Tabs reach Windowed, Space checks it. Force 16:9 stays on: 1024 x 576.
-    press_keys(dialog, "Down Tab Tab space Return");
+    ASSERT_TRUE(press_keys(dialog, "Down Tab Tab space Return"));
     std::string id;
     window_size size = wait_for_show_window(show, id);
     EXPECT_EQ(size.width, 1024) << show.output();
@@ -88,17 +79,17 @@ TEST_F(SetupDialog, KeyboardPicksModeAndWindowedWith16By9) {
 }
 
 TEST_F(SetupDialog, EscapeQuitsWithZeroBeforeAnyWindow) {
-    show_process show(on_x_server);
-    std::string dialog = wait_for_dialog(show);
+    auto [started, dialog] = start_show_at_dialog(on_x_server(), 120s);
+    show_process& show = *started;
     ASSERT_FALSE(dialog.empty()) << show.output();
-    press_keys(dialog, "Escape");
+    ASSERT_TRUE(press_keys(dialog, "Escape", 0s));
     EXPECT_TRUE(ends_without_show_window(show)) << show.output();
     EXPECT_EQ(show.exit_code(), 0) << show.output();
 }
 
 TEST_F(SetupDialog, CloseBoxQuitsWithZeroBeforeAnyWindow) {
-    show_process show(on_x_server);
-    std::string dialog = wait_for_dialog(show);
+    auto [started, dialog] = start_show_at_dialog(on_x_server(), 120s);
+    show_process& show = *started;
     ASSERT_FALSE(dialog.empty()) << show.output();
     server.request_close(dialog);
     EXPECT_TRUE(ends_without_show_window(show)) << show.output();

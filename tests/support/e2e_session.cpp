@@ -62,6 +62,11 @@ std::string run_command(const std::string& command) {
     return output;
 }
 
+int run_status(const std::string& command) {
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit,
                 std::chrono::milliseconds step) {
     for (auto deadline = steady::now() + limit;;) {
@@ -130,6 +135,12 @@ show_process::show_process(const environment& changes)
           all.insert(all.end(), changes.begin(), changes.end());
           return all;
       }()) {}
+
+environment on_x_server(const environment& extra) {
+    environment all{{"GDK_BACKEND", "x11"}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", "x11"}};
+    all.insert(all.end(), extra.begin(), extra.end());
+    return all;
+}
 
 // ---- the private X server
 
@@ -267,13 +278,19 @@ std::string wait_for_window(child_process& process, const std::string& title, se
             if (!id.empty() && window_info(id).find("Map State: IsViewable") != std::string::npos) found = id;
             return !found.empty();
         },
-        limit, 250ms);
+        limit, 500ms);
     return found;
 }
 
-void press_keys(const std::string& window, const std::string& keys) {
-    run_command("timeout 20 xdotool windowfocus --sync " + window + " key --delay 60 " + keys +
-                " >/dev/null 2>&1");
+bool press_keys(const std::string& window, const std::string& keys, seconds hold) {
+    std::string command = "timeout " + std::to_string(20 + hold.count()) + " xdotool windowfocus --sync " +
+                          window + " key --delay 60 " + keys + " sleep " + std::to_string(hold.count()) +
+                          " >/dev/null 2>&1";
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (run_status(command) == 0) return true;
+        std::this_thread::sleep_for(500ms);
+    }
+    return false;
 }
 
 bool end_with_escape(child_process& process, const std::string& window, seconds limit) {
@@ -283,6 +300,35 @@ bool end_with_escape(child_process& process, const std::string& window, seconds 
         process.wait_for_end(10s);
     }
     return process.ended();
+}
+
+bool lost_display(const child_process& show) {
+    std::string errors = show.standard_error();
+    return errors.find("velmoria: no display") != std::string::npos ||
+           errors.find("Failed To Register The Window Class") != std::string::npos;
+}
+
+started_show start_show_at_dialog(const environment& changes, seconds limit) {
+    started_show started;
+    for (int start = 0; start < 3; ++start) {
+        started.show.reset();
+        started.dialog.clear();
+        started.show = std::make_unique<show_process>(changes);
+        show_process& show = *started.show;
+        wait_until(
+            [&] {
+                if (show.ended() || lost_display(show)) return true;
+                std::string id = find_window(dialog_title, show.pid());
+                if (!id.empty() && window_info(id).find("Map State: IsViewable") != std::string::npos)
+                    started.dialog = id;
+                return !started.dialog.empty();
+            },
+            limit, 500ms);
+        if (!started.dialog.empty() || !lost_display(show)) break;
+        std::fprintf(stderr, "the show lost its display connection while starting; starting it again\n%s",
+                     show.output().c_str());
+    }
+    return started;
 }
 
 }  // namespace e2e

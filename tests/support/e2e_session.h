@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,11 +20,17 @@ namespace e2e {
 using namespace std::chrono_literals;
 using seconds = std::chrono::seconds;
 
+// The titles of the setup dialog and of the show's window.
+inline const std::string dialog_title = "          Velmoria KRV - 2010 ";
+inline const std::string show_title = " =   Velmoria - KRV 2010 = ";
+
 // Environment changes for a child: name and value; an empty value unsets the name.
 using environment = std::vector<std::pair<std::string, std::string>>;
 
 // The standard output of `command` run by the shell.
 std::string run_command(const std::string& command);
+// The exit status of `command` run by the shell; -1 when a signal ended it.
+int run_status(const std::string& command);
 
 // Polls `condition` every `step` until it holds (true) or `limit` has passed (false).
 bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit,
@@ -64,6 +71,10 @@ class show_process : public child_process {
 public:
     explicit show_process(const environment& changes = {});
 };
+
+// GTK and SDL both on the X server DISPLAY names, whatever desktop the tests run
+// from, with `extra` on top.
+environment on_x_server(const environment& extra = {});
 
 // Xvfb (1920 x 1080) on a free display number of its own, which DISPLAY names while
 // the object lives. The connection held here keeps added modes alive (RandR drops a
@@ -113,12 +124,31 @@ window_size client_size(const std::string& info);
 // its id, or empty if the process ended or `limit` passed first.
 std::string wait_for_window(child_process& process, const std::string& title, seconds limit);
 
-// Focuses `window` and types `keys` (xdotool key names, space separated).
-void press_keys(const std::string& window, const std::string& keys);
+// Focuses `window` and types `keys` (xdotool key names, space separated), trying
+// again when xdotool fails before typing (Xvfb now and then drops a connection
+// that opens while another one closes); whether it succeeded. xdotool stays
+// connected for `hold` after the keys, so that its disconnect does not meet the
+// connections the show opens in answer to them.
+bool press_keys(const std::string& window, const std::string& keys, seconds hold = 3s);
 
 // Taps Escape in `window` until `process` ends or `limit` passes; whether it ended.
 // A tap is repeated every few seconds: while the show still loads, its window may
 // not take the key yet.
 bool end_with_escape(child_process& process, const std::string& window, seconds limit);
+
+// True when the show's standard error says it could not open a display
+// connection while it started (no mode list, no dialog, or no window).
+bool lost_display(const child_process& show);
+
+// The show started on the X server and its setup dialog's window id, once that is
+// on screen. Xvfb now and then drops a connection opened while another closes, and
+// the show opens connections back to back at start-up; a start that reports a lost
+// connection before its dialog appears is made again, up to three starts in all.
+// The dialog id is empty when no start brought the dialog up within `limit`.
+struct started_show {
+    std::unique_ptr<show_process> show;
+    std::string dialog;
+};
+started_show start_show_at_dialog(const environment& changes, seconds limit);
 
 }  // namespace e2e
