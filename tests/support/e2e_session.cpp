@@ -269,13 +269,18 @@ window_size client_size(const std::string& info) {
     return size;
 }
 
+std::string viewable_window(const std::string& title, pid_t owner) {
+    std::string id = find_window(title, owner);
+    if (id.empty() || window_info(id).find("Map State: IsViewable") == std::string::npos) return {};
+    return id;
+}
+
 std::string wait_for_window(child_process& process, const std::string& title, seconds limit) {
     std::string found;
     wait_until(
         [&] {
             if (process.ended()) return true;
-            std::string id = find_window(title, process.pid());
-            if (!id.empty() && window_info(id).find("Map State: IsViewable") != std::string::npos) found = id;
+            found = viewable_window(title, process.pid());
             return !found.empty();
         },
         limit, 500ms);
@@ -318,9 +323,7 @@ started_show start_show_at_dialog(const environment& changes, seconds limit) {
         wait_until(
             [&] {
                 if (show.ended() || lost_display(show)) return true;
-                std::string id = find_window(dialog_title, show.pid());
-                if (!id.empty() && window_info(id).find("Map State: IsViewable") != std::string::npos)
-                    started.dialog = id;
+                started.dialog = viewable_window(dialog_title, show.pid());
                 return !started.dialog.empty();
             },
             limit, 500ms);

@@ -120,6 +120,10 @@ struct window_size {
 // The client size in an xwininfo report; zeros when it has none.
 window_size client_size(const std::string& info);
 
+// The id of a mapped, viewable window titled `title` of process `owner`; empty
+// while there is none.
+std::string viewable_window(const std::string& title, pid_t owner);
+
 // Polls for a mapped, viewable window titled `title` of `process` while it runs;
 // its id, or empty if the process ended or `limit` passed first.
 std::string wait_for_window(child_process& process, const std::string& title, seconds limit);
