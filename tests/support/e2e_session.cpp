@@ -315,7 +315,8 @@ bool lost_display(const child_process& show) {
 
 started_show start_show_at_dialog(const environment& changes, seconds limit) {
     started_show started;
-    for (int start = 0; start < 3; ++start) {
+    const int starts = 3;
+    for (int start = 1; start <= starts; ++start) {
         started.show.reset();
         started.dialog.clear();
         started.show = std::make_unique<show_process>(changes);
@@ -328,7 +329,7 @@ started_show start_show_at_dialog(const environment& changes, seconds limit) {
             },
             limit, 500ms);
         if (!started.dialog.empty() || !lost_display(show)) break;
-        std::fprintf(stderr, "the show lost its display connection while starting; starting it again\n%s",
+        std::fprintf(stderr, "start %d of %d lost its display connection\n%s", start, starts,
                      show.output().c_str());
     }
     return started;
