@@ -47,7 +47,7 @@ message_answer show_and_press(gint response, message_buttons buttons, pending_pr
 class GtkMessageBox : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "GTK cannot open the display";
+        if (!start_gtk()) GTEST_SKIP() << "GTK cannot open the display";
     }
 };
 
