@@ -98,10 +98,12 @@ void build_mode_list(SDL_Window* window) {
     app.mode_list.clear();
     display_mode desktop = fallback_desktop;
     std::vector<display_mode> reported;
+    // The video subsystem stays up: the window opens right after the dialog, and
+    // closing the X connection only to open another at once is a race some X
+    // servers lose (a connection opened as another closes can be dropped).
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
         int display = window ? std::max(SDL_GetWindowDisplayIndex(window), 0) : 0;
         reported = reported_modes(display, desktop);
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
     } else {
         std::fprintf(stderr, "velmoria: no display modes (%s)\n", SDL_GetError());
     }
