@@ -7,7 +7,7 @@
 #include "platform/sound_decode.h"
 #include "platform/sound_mixer.h"
 #include "platform/sound_output.h"
-#include "platform/sound_spectrum.h"
+#include "platform/spectrum_analysis.h"
 
 #include <SDL2/SDL.h>
 

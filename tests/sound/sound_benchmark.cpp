@@ -5,7 +5,7 @@
 #include "platform/fsound.h"
 #include "platform/sound_decode.h"
 #include "platform/sound_output.h"
-#include "platform/sound_spectrum.h"
+#include "platform/spectrum_analysis.h"
 #include "sound_fixtures.h"
 
 #include <benchmark/benchmark.h>

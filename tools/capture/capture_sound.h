@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/sound_decode.h"
-#include "platform/sound_spectrum.h"
+#include "platform/spectrum_analysis.h"
 #include "timeline/frame_driver_services.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 // Spectrum computation with kissfft's real transform. Magnitudes are scaled by
 // 2 / (sum of the window) so that a sine of amplitude a reads about a in its bin.
-#include "platform/sound_spectrum.h"
+#include "platform/spectrum_analysis.h"
 
 #include <kiss_fftr.h>
 
