@@ -223,12 +223,7 @@ void part_start::ambient_occlusion_pass(RenderContext& context) {
     const int h = app.render_height;
     context.attach_color_texture(0, 0, scene_color_slot);
     context.bind_render_target(0, 1);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    load_identity_matrices();
     glDisable(GL_DEPTH_TEST);
 
     show_srand(ssao_seed(scene_time));

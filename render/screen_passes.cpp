@@ -68,6 +68,15 @@ void draw_screen_quad(double angle, double x_scale, double y_scale, bool clear_r
     glEnd();
 }
 
+void load_identity_matrices() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 void reset_flat_state() {
     glDisable(GL_BLEND);
     glDisable(GL_LIGHTING);

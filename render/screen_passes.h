@@ -22,6 +22,11 @@ void draw_screen_quad(double angle, double x_scale, double y_scale, bool clear_r
 // Blending, lighting, colour material, light 0, 2D texturing and fog off; colour white.
 void reset_flat_state();
 
+// Identity in the projection matrix, the active unit's texture matrix and the
+// model-view matrix, in that order, leaving the model-view matrix current: the
+// matrices a pass in normalised device coordinates starts from.
+void load_identity_matrices();
+
 // Runs `program` over target `target` `passes` times at width x height. The
 // first pass samples `source` as "texture2d_1", later passes the destination
 // (each reads the one before); `second` and `third` (when 0 or more) are bound

@@ -157,12 +157,7 @@ void draw_fade_overlay(double amount) {
                app.render_width, app.render_height);
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     context.bind_window_framebuffer();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    load_identity_matrices();
     glDisable(GL_CULL_FACE);
     glPushMatrix();
     reset_flat_state();
