@@ -3,6 +3,7 @@
 #include "parts/scene_recorder.h"
 
 #include "geometry/spline.h"
+#include "geometry/tube.h"
 
 #include <cmath>
 
@@ -164,10 +165,7 @@ void scene_recorder::draw_tube(spline& path, const vector3&, double t0, double t
     d.keys = path.count;
     if (path.count > 0) d.first_key = path.positions[0];
     for (const vector3& r : path.second) d.radii.push_back(r.x);
-    // The tube's segment count: trunc(steps + steps * frac(t1) / t1).
-    const double frac = t1 - std::trunc(t1);
-    const long segments = t1 != 0.0 ? static_cast<long>(steps + steps * frac / t1) : 0;
-    d.quads = (sides >= 1 && sides <= 999 && steps >= 1 && segments >= 1) ? segments * sides : 0;
+    d.quads = long(tube_segment_count(t1, steps, sides)) * sides;
     (void)t0;
     draws.push_back(std::move(d));
 }
