@@ -52,6 +52,14 @@ TEST(CaptureOptions, BadCommandLinesAreRefusedWithAReason) {
     }
 }
 
+TEST(CaptureOptions, HelpIsFoundAnywhereOnTheLine) {
+    EXPECT_TRUE(asks_for_help({"--help"}));
+    EXPECT_TRUE(asks_for_help({"--bench", "-h"}));
+    EXPECT_TRUE(asks_for_help({"--time", "1", "--help", "--out", "a.png"}));
+    EXPECT_FALSE(asks_for_help({}));
+    EXPECT_FALSE(asks_for_help({"--time", "1", "--out", "help.png"}));
+}
+
 TEST(CaptureFrames, FramesAreWholeStepsInsideTheShow) {
     EXPECT_EQ(frame_number_at(1.0, 60), 60);
     EXPECT_EQ(frame_number_at(0.0, 60), 1) << "the first frame is one step in";

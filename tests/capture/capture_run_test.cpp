@@ -60,4 +60,11 @@ TEST(CaptureRun, BadArgumentsGiveUsageAndExitTwo) {
     EXPECT_EQ(run_tool(".", "--frobnicate 3", log), 2);
 }
 
+TEST(CaptureRun, HelpPrintsUsageAndSucceeds) {
+    std::string log;
+    EXPECT_EQ(run_tool(".", "--video out.mp4 --help", log), 0);
+    EXPECT_NE(log.find("usage: velmoria-capture"), std::string::npos) << log;
+    EXPECT_EQ(log.find("needs a value"), std::string::npos) << log;
+}
+
 }  // namespace

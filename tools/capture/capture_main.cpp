@@ -192,7 +192,12 @@ int run(const capture_options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const capture_parse parsed = parse_capture_args(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (asks_for_help(args)) {
+        std::printf("%s\n", capture_usage);
+        return 0;
+    }
+    const capture_parse parsed = parse_capture_args(args);
     if (!parsed.options) {
         std::fprintf(stderr, "velmoria-capture: %s\n%s\n", parsed.problem.c_str(), capture_usage);
         return 2;

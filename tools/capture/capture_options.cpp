@@ -1,6 +1,7 @@
 // Command-line parsing of the capture tool, and the frames and times it implies.
 #include "tools/capture/capture_options.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -130,6 +131,10 @@ capture_parse parse_capture_args(const std::vector<std::string>& args) {
     if (o.mode == capture_mode::video) return check_video(o);
     if (o.mode == capture_mode::bench) return check_bench(o);
     return check_png(o, has_time, has_from, has_to, has_fps);
+}
+
+bool asks_for_help(const std::vector<std::string>& args) {
+    return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; });
 }
 
 long frame_number_at(double time, int fps) {

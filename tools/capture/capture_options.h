@@ -48,6 +48,10 @@ struct capture_parse {
 
 capture_parse parse_capture_args(const std::vector<std::string>& args);
 
+// True when the command line holds --help or -h: the tool then prints its usage
+// on standard output and exits 0, whatever else was given.
+bool asks_for_help(const std::vector<std::string>& args);
+
 // "60", "60000/1001" or "29.97" (a decimal becomes a fraction over 1000); false for
 // anything else, a zero or negative rate, or one above 1000 frames per second.
 bool parse_frame_rate(const std::string& text, frame_rate& rate);
