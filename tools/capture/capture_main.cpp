@@ -1,8 +1,8 @@
 // velmoria-capture: renders chosen frames of the show offscreen to PNG files, the
 // same frames the show draws at those times with a fixed frame step, records a
 // span of the show as an MP4 through ffmpeg, or benchmarks the frame's stages.
-// Runs from the repository root or data/, and starts its own X server when there
-// is no display.
+// Finds the data as the show does, and starts its own X server when there is no
+// display.
 #include "tools/capture/capture_options.h"
 #include "tools/capture/capture_session.h"
 #include "tools/capture/frame_bench.h"
@@ -10,6 +10,8 @@
 #include "tools/capture/private_display.h"
 #include "tools/capture/progress_bar.h"
 #include "tools/capture/video_encoder.h"
+
+#include "platform/data_location.h"
 
 #include <chrono>
 #include <csignal>
@@ -23,25 +25,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool is_data_folder(const fs::path& p) {
-    std::error_code ignored;
-    return fs::is_directory(p / "PostProcessing", ignored) && fs::is_directory(p / "Materials", ignored);
-}
-
-// The show reads its files relative to the working folder: move into data/.
+// The show reads its files relative to the working folder: move into the data
+// folder the show itself would use.
 bool enter_data_folder() {
-    std::error_code ignored;
-    const fs::path here = fs::current_path(ignored);
-    const fs::path executable = fs::read_symlink("/proc/self/exe", ignored);
-    const std::vector<fs::path> candidates = {here, here / "data", executable.parent_path().parent_path() / "data",
-                                              fs::path(VELMORIA_SOURCE_DIR) / "data"};
-    for (const fs::path& candidate : candidates) {
-        if (is_data_folder(candidate)) {
-            fs::current_path(candidate, ignored);
-            return !ignored;
-        }
-    }
-    std::fprintf(stderr, "velmoria-capture: cannot find the data folder (run it from the repository or data/)\n");
+    const std::string problem = ::enter_data_folder("velmoria-capture");
+    if (problem.empty()) return true;
+    std::fprintf(stderr, "%s\n", problem.c_str());
     return false;
 }
 

@@ -1,0 +1,78 @@
+// The data search: the order of the places, the not-found message, and moving into
+// the folder found. The installed layout and the build tree come from the build.
+#include "platform/data_location.h"
+
+#include "platform/executable_path.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string normal(const fs::path& path) {
+    std::string text = path.lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return text;
+}
+
+bool same_folder(const std::string& a, const std::string& b) {
+    return !a.empty() && !b.empty() && normal(a) == normal(b);
+}
+
+}  // namespace
+
+std::vector<data_place> data_places(const data_search& search) {
+    std::vector<data_place> places;
+    if (!search.variable.empty())
+        places.push_back({normal(fs::path(search.working_folder) / search.variable), data_variable});
+    if (!search.working_folder.empty()) places.push_back({normal(search.working_folder), "the working folder"});
+    if (!search.executable_folder.empty() && !search.installed_relative.empty())
+        places.push_back({normal(fs::path(search.executable_folder) / search.installed_relative),
+                          "installed beside the program"});
+    if (same_folder(search.executable_folder, search.build_folder) && !search.source_data.empty())
+        places.push_back({normal(search.source_data), "the source tree of this build"});
+    return places;
+}
+
+std::optional<std::string> first_data_place(const std::vector<data_place>& places,
+                                            const std::function<bool(const std::string&)>& holds_data) {
+    for (const data_place& place : places)
+        if (holds_data(place.folder)) return place.folder;
+    return std::nullopt;
+}
+
+std::string data_not_found_message(const std::string& program, const std::vector<data_place>& places) {
+    std::string folders;
+    for (const char* name : data_folder_names) folders += std::string(folders.empty() ? "" : ", ") + name;
+    std::string text = program + ": cannot find the show's data (the folders " + folders + ").\nLooked in:\n";
+    for (const data_place& place : places) text += "  " + place.folder + "  (" + place.why + ")\n";
+    text += std::string("Set ") + data_variable + " to the folder that holds them.";
+    return text;
+}
+
+bool holds_show_data(const std::string& folder) {
+    std::error_code ignored;
+    for (const char* name : data_folder_names)
+        if (!fs::is_directory(fs::path(folder) / name, ignored)) return false;
+    return true;
+}
+
+std::string enter_data_folder(const std::string& program) {
+    std::error_code ignored;
+    data_search search;
+    if (const char* variable = std::getenv(data_variable)) search.variable = variable;
+    search.working_folder = fs::current_path(ignored).string();
+    const std::string executable = executable_folder();
+    if (!executable.empty()) search.executable_folder = fs::weakly_canonical(executable, ignored).string();
+    search.installed_relative = VELMORIA_INSTALLED_DATA;
+    search.build_folder = fs::weakly_canonical(VELMORIA_BUILD_FOLDER, ignored).string();
+    search.source_data = VELMORIA_SOURCE_DATA;
+    const std::vector<data_place> places = data_places(search);
+    const std::optional<std::string> found = first_data_place(places, holds_show_data);
+    if (!found) return data_not_found_message(program, places);
+    fs::current_path(*found, ignored);
+    if (ignored) return program + ": cannot enter the data folder " + *found + ": " + ignored.message();
+    return {};
+}
