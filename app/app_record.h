@@ -28,6 +28,10 @@ struct AppRecord {
     double fade_rate = 100002.5;
     int32_t start_point = -4;
     uint8_t drift_correction = 1;
+    // Set from the command line: where the show starts (seconds of music) and
+    // whether buffer swaps wait for the display's vertical sync.
+    double start_time = 0.0;
+    uint8_t vsync = 1;
     uint8_t active = 1;
     std::string clip_text;
     int32_t window_width = 0;

@@ -11,6 +11,7 @@
 #include <gdk/gdkkeysyms.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -47,7 +48,14 @@ GtkWidget* group_box(const char* caption, GtkWidget* child, int height_units) {
     return frame;
 }
 
-GtkWidget* mode_drop_down() {
+// The preset's mode when listed, else the usual preselection.
+int first_mode(const mode_choice& preset) {
+    auto found = std::find(app.mode_list.begin(), app.mode_list.end(), preset.mode);
+    if (found != app.mode_list.end()) return int(found - app.mode_list.begin());
+    return preselected_mode(app.mode_list);
+}
+
+GtkWidget* mode_drop_down(const mode_choice& preset) {
     GtkWidget* combo = gtk_combo_box_text_new();
     gtk_widget_set_size_request(combo, 144 * unit, -1);
     gtk_widget_set_halign(combo, GTK_ALIGN_CENTER);
@@ -55,7 +63,7 @@ GtkWidget* mode_drop_down() {
         for (const display_mode& mode : app.mode_list)
             gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo),
                                            mode_label(mode.first, mode.second).c_str());
-        gtk_combo_box_set_active(GTK_COMBO_BOX(combo), preselected_mode(app.mode_list));
+        gtk_combo_box_set_active(GTK_COMBO_BOX(combo), first_mode(preset));
         app.mode_list_pending = 0;
     }
     return combo;
@@ -108,7 +116,7 @@ GtkWidget* row(int spacing_units) {
     return box;
 }
 
-void build_dialog(dialog_widgets& w) {
+void build_dialog(dialog_widgets& w, const mode_choice& preset) {
     w.window = gtk_dialog_new();
     GtkWindow* window = GTK_WINDOW(w.window);
     gtk_window_set_title(window, dialog_title);
@@ -121,10 +129,10 @@ void build_dialog(dialog_widgets& w) {
     gtk_widget_set_size_request(w.window, 179 * unit, 88 * unit);
     apply_dialog_font(w.window);
 
-    w.modes = mode_drop_down();
-    w.antialiased = toggle("Antialiased", true);
-    w.windowed = toggle("Windowed", false);
-    w.force_16_9 = toggle("Force 16:9", true);
+    w.modes = mode_drop_down(preset);
+    w.antialiased = toggle("Antialiased", preset.antialiased);
+    w.windowed = toggle("Windowed", preset.windowed);
+    w.force_16_9 = toggle("Force 16:9", preset.force_16_9);
     w.run = push_button(w.window, "Run ... ", 109, GTK_RESPONSE_OK);
     w.quit = push_button(w.window, "Quit", 24, GTK_RESPONSE_CANCEL);
 
@@ -172,7 +180,7 @@ void drain_events() {
 
 }  // namespace
 
-bool run_mode_dialog() {
+bool run_mode_dialog(const mode_choice& preset) {
     if (!app.mode_list_pending) return true;
     if (!start_gtk()) {
         std::fprintf(stderr, "velmoria: no display for the setup dialog; using 1280 x 720 windowed\n");
@@ -181,7 +189,7 @@ bool run_mode_dialog() {
         return true;
     }
     dialog_widgets widgets;
-    build_dialog(widgets);
+    build_dialog(widgets, preset);
     gtk_widget_show_all(widgets.window);
     gtk_widget_grab_focus(widgets.modes);
     int response = gtk_dialog_run(GTK_DIALOG(widgets.window));

@@ -72,6 +72,7 @@ bool open_gl_window(const char* title, int32_t width, int32_t height, int32_t bi
     app.window = create_window(title, x, y, width, height, app.fullscreen != 0);
     if (app.window == nullptr) return fail_creation(shell_text::window_creation_error);
     if (!create_context()) return false;
+    set_vsync(app.vsync != 0);
     show_window(app.window);
     hold_off_screen_saver();
     resize_scene(width, height);

@@ -4,6 +4,7 @@
 #include "app/mode_list.h"
 
 #include "app/app_record.h"
+#include "app/command_line.h"
 
 #include <SDL.h>
 
@@ -76,6 +77,19 @@ int preselected_mode(const std::vector<display_mode>& modes) {
 
 int32_t forced_16_9_height(int32_t width) {
     return int32_t(std::trunc(float(width / sixteen_by_nine)));
+}
+
+mode_choice preset_choice(const launch_options& options, std::vector<display_mode>& modes) {
+    mode_choice choice;
+    choice.windowed = options.windowed.value_or(false);
+    choice.force_16_9 = options.force_16_9;
+    if (options.size) {
+        if (std::find(modes.begin(), modes.end(), *options.size) == modes.end()) modes.push_back(*options.size);
+        choice.mode = *options.size;
+    } else if (!modes.empty()) {
+        choice.mode = modes[size_t(preselected_mode(modes))];
+    }
+    return choice;
 }
 
 void apply_mode_choice(const mode_choice& choice, AppRecord& record) {

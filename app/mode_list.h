@@ -40,6 +40,13 @@ struct mode_choice {
     display_mode mode{0, 0};
 };
 
+struct launch_options;
+
+// The dialog's first choice: its defaults (full screen, the preselected mode, 16:9)
+// with what the command line presets. A size missing from `modes` is added at the
+// end, so the drop-down can show it.
+mode_choice preset_choice(const launch_options& options, std::vector<display_mode>& modes);
+
 // Writes the choice into the record: the flags, the window size and the render size.
 void apply_mode_choice(const mode_choice& choice, AppRecord& record);
 

@@ -26,6 +26,9 @@ inline constexpr const char* gl_check_intro =
     "This show needs OpenGL 2.0 with the framebuffer-object, framebuffer-multisample and "
     "framebuffer-blit extensions.";
 
+// No place holds the show's data; the text names every place looked in.
+inline constexpr const char* data_caption = "Velmoria";
+
 // Shutdown. SDL reports no failure when it deletes a context or destroys a window,
 // so releasing the current context is the one shutdown step that can fail here.
 inline constexpr const char* shutdown_caption = "SHUTDOWN ERROR";

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -51,6 +52,7 @@ struct sound_system {
 
 sound_system* sound = nullptr;  // null while the layer is closed
 std::array<float, spectrum_bins> silent_spectrum{};
+std::atomic<bool> output_muted = false;
 
 class device_lock {
 public:
@@ -118,6 +120,7 @@ void audio_callback(void* user, Uint8* stream, int bytes) {
         mix_by_clock(system, reinterpret_cast<int16_t*>(stream), frames);
     else
         mix_for_device(system, reinterpret_cast<int16_t*>(stream), frames);
+    if (output_muted) std::memset(stream, 0, size_t(bytes));
     system.mixed_once = true;
 }
 
@@ -319,3 +322,5 @@ bool describe_sound_output(sound_output_report& report) {
     report.paced_by_clock = sound->paced_by_clock;
     return true;
 }
+
+void set_output_muted(bool muted) { output_muted = muted; }

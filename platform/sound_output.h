@@ -14,3 +14,8 @@ struct sound_output_report {
 
 // False while the sound layer is closed.
 bool describe_sound_output(sound_output_report& report);
+
+// Muted, the device is handed silence while everything else goes on as before:
+// playback positions, looping, volumes and the spectrum of what would be heard.
+// Holds for every later Init too.
+void set_output_muted(bool muted);

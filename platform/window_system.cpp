@@ -108,6 +108,15 @@ void swap_window_buffers(SDL_Window* window) {
     if (window != nullptr) SDL_GL_SwapWindow(window);
 }
 
+int request_swap_interval(bool on, const std::function<int(int)>& set_interval) {
+    const int tried[] = {on ? -1 : 0, on ? 1 : 0};
+    for (int interval : tried)
+        if (set_interval(interval) == 0) return interval;
+    return 0;
+}
+
+int set_vsync(bool on) { return request_swap_interval(on, SDL_GL_SetSwapInterval); }
+
 void restore_desktop_mode(SDL_Window* window) {
     if (window != nullptr) SDL_SetWindowFullscreen(window, 0);
 }

@@ -7,6 +7,7 @@
 #include "platform/window_messages.h"
 
 #include <cstdint>
+#include <functional>
 
 struct SDL_Window;
 
@@ -53,6 +54,15 @@ bool make_gl_context_current(SDL_Window* window, void* context);
 bool release_current_gl_context();
 void delete_gl_context(void* context);
 void swap_window_buffers(SDL_Window* window);
+// For the current context: on, buffer swaps wait for the vertical sync, adaptively
+// (a late frame is shown at once instead of waiting a whole refresh) where the
+// driver offers it, else always; off, they never wait. Returns the swap interval
+// now in effect: -1 adaptive, 1 plain, 0 none.
+int set_vsync(bool on);
+// The choice behind set_vsync, through `set_interval` (0 on success, as
+// SDL_GL_SetSwapInterval): on tries -1, then 1; off sets 0. Returns the interval
+// that took, 0 when none did.
+int request_swap_interval(bool on, const std::function<int(int)>& set_interval);
 
 // Leaves full screen and restores the desktop mode.
 void restore_desktop_mode(SDL_Window* window);

@@ -18,6 +18,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -25,6 +26,7 @@ constexpr const char* music_file = "music//Tolvek - Velmoria.mp3";
 constexpr unsigned music_load_mode = 304;  // 16-bit signed mono, as the library is asked
 constexpr int music_channel = 0;
 constexpr int discarded_draws = 50;
+constexpr double skip_step = 1.0 / 60.0;  // the step a later start advances the clocks by
 
 // Deletes the main part and ends the process; returns only when the exit service
 // does (under test).
@@ -189,6 +191,21 @@ void run_closing_fade() {
     }
 }
 
+// A later start: the demo clock and the part's clock are stepped to the start time
+// as frames would step them, without drawing, and the music is sought there.
+void skip_to_start() {
+    if (app.start_time <= 0.0 || app.part_slots[0] == nullptr) return;
+    FrameTiming& timing = app.frame_timing;
+    while (timing.demo_time + skip_step <= app.start_time + 1e-9) {
+        timing.step = skip_step;
+        timing.demo_time += timing.step;
+        app.part_slots[0]->advance_clock(timing);
+    }
+    timing.step = 0.0;
+    if (app.sound_on)
+        driver_services().sound->set_position(music_channel, uint32_t(std::llround(timing.demo_time * seek_rate)));
+}
+
 }  // namespace
 
 void demo_init() {
@@ -206,6 +223,7 @@ void demo_init() {
     app.frame_timing.clock_reference = clock_read();
     if (app.frame_log) open_frame_log(app.frame_log_record, "c://logs//orvalith2.log", 240.0);
     reset_pointer_for_show();
+    skip_to_start();
 }
 
 void drive_frame() {

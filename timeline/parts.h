@@ -13,6 +13,9 @@ public:
     virtual ~parts() = default;
     virtual void draw(FrameTiming* timing, RenderContext* context, PointerState* pointer) = 0;
     virtual void init(RenderContext* context) = 0;
+    // Advances the part's own clock by timing.step without drawing, for a start later
+    // in the show; a part without a clock of its own ignores it.
+    virtual void advance_clock(FrameTiming& timing) {}
 
     int32_t active_flag = 0;  // set to 1 once init has returned
     double part_time = 0.0;   // position on the timeline, kept by the key-state recorder

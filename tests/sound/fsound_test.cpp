@@ -1,8 +1,9 @@
 // The FSOUND_* calls on real MP3 decoding and SDL's silent audio drivers: lengths,
 // real-time playback, looping, seeking, the spectrum of what is being heard, volume
-// (captured through the "disk" driver), the fallback to silent output, and calls
-// made while the layer is closed.
+// and muted output (captured through the "disk" driver), the fallback to silent
+// output, and calls made while the layer is closed.
 #include "platform/fsound.h"
+#include "platform/sound_output.h"
 #include "sound_fixtures.h"
 
 #include <gtest/gtest.h>
@@ -209,4 +210,32 @@ TEST(SoundLayerCapture, VolumeZeroSilencesTheOutput) {
     EXPECT_GT(loudest(before_play, at_silence), 14000);  // the half-scale sine
     const uintmax_t end = samples.size() * 2;
     EXPECT_EQ(loudest(end - 4 * buffer_bytes, end), 0);  // silent after volume 0
+}
+
+TEST(SoundLayerCapture, MutedOutputIsSilentWhilePositionAndSpectrumGoOn) {
+    const std::string capture = scratch_folder() + "/muted_output_capture.raw";
+    use_audio_driver("disk");
+    setenv("SDL_DISKAUDIOFILE", capture.c_str(), 1);
+    set_output_muted(true);
+    ASSERT_TRUE(FSOUND_Init(44100, 32, 2));
+    FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, sine_1000hz().c_str(), 304, 0, 0);
+    ASSERT_NE(sample, nullptr);
+    FSOUND_Sample_SetMode(sample, FSOUND_LOOP_NORMAL);
+    FSOUND_DSP_SetActive(FSOUND_DSP_GetFFTUnit(), 1);
+    const auto written = [&] { return uintmax_t(std::filesystem::file_size(capture)); };
+    ASSERT_EQ(FSOUND_PlaySound(FSOUND_FREE, sample), 0);
+    ASSERT_TRUE(eventually([&] { return written() >= 12 * 1024 * 4; }));
+    EXPECT_TRUE(eventually([] { return FSOUND_GetCurrentPosition(0) > 4410u; }));
+    EXPECT_TRUE(eventually([] { return FSOUND_DSP_GetSpectrum()[23] > 0.3f; }));
+    const float* spectrum = FSOUND_DSP_GetSpectrum();
+    const int peak = int(std::max_element(spectrum, spectrum + 512) - spectrum);
+    EXPECT_NEAR(peak, 1000.0 * 1024 / 44100, 1.0);
+    EXPECT_NEAR(spectrum[peak], 0.5, 0.1);  // what would be heard
+    FSOUND_Close();
+    set_output_muted(false);
+
+    std::ifstream raw(capture, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(raw)), std::istreambuf_iterator<char>());
+    ASSERT_GE(bytes.size(), size_t(12 * 1024 * 4));
+    EXPECT_TRUE(std::all_of(bytes.begin(), bytes.end(), [](char b) { return b == 0; }));
 }

@@ -78,7 +78,8 @@ bool wait_until(const std::function<bool()>& condition, std::chrono::millisecond
 
 // ---- child processes
 
-child_process::child_process(const std::string& program, const std::string& folder, const environment& changes) {
+child_process::child_process(const std::string& program, const std::string& folder, const environment& changes,
+                             const std::vector<std::string>& args) {
     char pattern[] = "/tmp/velmoria_e2e_XXXXXX";
     if (mkdtemp(pattern)) files_ = pattern;
     std::string out_path = file("stdout");
@@ -92,7 +93,10 @@ child_process::child_process(const std::string& program, const std::string& fold
         dup2(out, 1);
         dup2(err, 2);
         if (chdir(folder.c_str()) != 0) _exit(126);
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
 }
@@ -129,12 +133,14 @@ std::string child_process::output() const {
     return "standard output:\n" + standard_output() + "standard error:\n" + standard_error();
 }
 
-show_process::show_process(const environment& changes)
-    : child_process(VELMORIA_BINARY_DIR "/velmoria", VELMORIA_SOURCE_DIR "/data", [&] {
-          environment all{{"SDL_AUDIODRIVER", "dummy"}};
-          all.insert(all.end(), changes.begin(), changes.end());
-          return all;
-      }()) {}
+show_process::show_process(const environment& changes, const std::vector<std::string>& args)
+    : child_process(VELMORIA_BINARY_DIR "/velmoria", VELMORIA_SOURCE_DIR "/data",
+                    [&] {
+                        environment all{{"SDL_AUDIODRIVER", "dummy"}};
+                        all.insert(all.end(), changes.begin(), changes.end());
+                        return all;
+                    }(),
+                    args) {}
 
 environment on_x_server(const environment& extra) {
     environment all{{"GDK_BACKEND", "x11"}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", "x11"}};

@@ -36,11 +36,13 @@ int run_status(const std::string& command);
 bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit,
                 std::chrono::milliseconds step = 100ms);
 
-// A program run as a child process in `folder`, its standard output and error kept
-// in files of a temporary folder of its own. The destructor kills it if it still runs.
+// A program run as a child process in `folder` with `args`, its standard output and
+// error kept in files of a temporary folder of its own. The destructor kills it if
+// it still runs.
 class child_process {
 public:
-    child_process(const std::string& program, const std::string& folder, const environment& changes);
+    child_process(const std::string& program, const std::string& folder, const environment& changes,
+                  const std::vector<std::string>& args = {});
     ~child_process();
     child_process(const child_process&) = delete;
     child_process& operator=(const child_process&) = delete;
@@ -66,10 +68,10 @@ private:
 };
 
 // The show's executable started from data/ with SDL's silent audio driver, on the
-// display DISPLAY names, with `changes` on top.
+// display DISPLAY names, with `changes` on top and the command line `args`.
 class show_process : public child_process {
 public:
-    explicit show_process(const environment& changes = {});
+    explicit show_process(const environment& changes = {}, const std::vector<std::string>& args = {});
 };
 
 // GTK and SDL both on the X server DISPLAY names, whatever desktop the tests run

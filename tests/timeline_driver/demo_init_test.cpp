@@ -1,6 +1,6 @@
 // demo_init with a fake sound source: the order of the sound calls, the records
-// it prepares for the first frame, and the two sound failures, which end the
-// process with code 1.
+// it prepares for the first frame, a later start, and the two sound failures,
+// which end the process with code 1.
 #include "app/app_record.h"
 #include "driver_doubles.h"
 #include "tests/support/gl_test_context.h"
@@ -48,6 +48,22 @@ TEST_F(DemoInit, LoadsThePartsAndStartsTheLoopingMusicWithItsSpectrum) {
     EXPECT_EQ(app.pointer_state.adjust_updown, 0.0);
     EXPECT_FALSE(app.pointer_state.flags_b[4]);
     EXPECT_TRUE(app.pointer_state.flags_a[0]);
+    EXPECT_TRUE(rig.part->clock_steps.empty());  // no later start asked for
+}
+
+TEST_F(DemoInit, LaterStartStepsBothClocksThereAndSeeksTheMusic) {
+    app.start_time = 100.0;
+    demo_init();
+    EXPECT_NEAR(app.frame_timing.demo_time, 100.0, 1e-6);
+    ASSERT_EQ(rig.part->clock_steps.size(), 6000u);  // the part's clock at the show's 60 Hz step
+    EXPECT_NEAR(rig.part->clock_steps.front(), 1.0 / 60.0, 1e-12);
+    EXPECT_EQ(rig.sound.seeks, (std::vector<uint32_t>{0, 100 * 44100}));
+    EXPECT_TRUE(rig.part->timings.empty());  // nothing drawn on the way
+
+    rig.music_at(100.0);
+    rig.frame(0.016);
+    EXPECT_NEAR(rig.part->timings.back().step, 0.016, 1e-9);  // in step with the music at once
+    EXPECT_NEAR(rig.part->timings.back().demo_time, 100.016, 1e-9);
 }
 
 TEST_F(DemoInit, SoundOffNeverTouchesTheSoundLibrary) {

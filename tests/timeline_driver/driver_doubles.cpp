@@ -85,6 +85,8 @@ void recording_part::draw(FrameTiming* timing, RenderContext*, PointerState* poi
 
 void recording_part::init(RenderContext*) { ++inits; }
 
+void recording_part::advance_clock(FrameTiming& timing) { clock_steps.push_back(timing.step); }
+
 driver_rig::driver_rig() {
     app = AppRecord();
     app.render_width = 64;

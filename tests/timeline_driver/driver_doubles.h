@@ -59,6 +59,8 @@ public:
     ~recording_part() override;
     void draw(FrameTiming* timing, RenderContext* context, PointerState* pointer) override;
     void init(RenderContext* context) override;
+    std::vector<double> clock_steps;  // steps handed to advance_clock
+    void advance_clock(FrameTiming& timing) override;
 };
 
 // One GL context for the whole test program, made on first use: SDL's video

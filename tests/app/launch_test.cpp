@@ -1,0 +1,93 @@
+// The show's command line, end to end on the real executable: --help, --version
+// and refused lines answer without a display; --no-dialog opens the asked-for
+// window at once and Escape ends it with 0; --start near the end makes the show
+// end by itself within seconds.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/e2e_session.h"
+
+namespace {
+
+using namespace e2e;
+
+// The show run to its end without a display (nothing in these runs needs one).
+struct answer {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+answer run_show(const std::vector<std::string>& args) {
+    show_process show({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, args);
+    answer result;
+    if (!show.wait_for_end(60s)) return result;
+    result.code = show.exit_code();
+    result.out = show.standard_output();
+    result.err = show.standard_error();
+    return result;
+}
+
+class Launch : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.running()) << "could not start Xvfb"; }
+    private_x_server server;
+};
+
+}  // namespace
+
+TEST(LaunchCommandLine, HelpAndVersionGoToStandardOutputWithZero) {
+    const answer help = run_show({"--help"});
+    EXPECT_EQ(help.code, 0) << help.err;
+    EXPECT_EQ(help.out.rfind("usage: velmoria [OPTION]...\n", 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("--no-vsync"), std::string::npos) << help.out;
+    EXPECT_EQ(help.err, "");
+
+    const answer version = run_show({"--version"});
+    EXPECT_EQ(version.code, 0) << version.err;
+    EXPECT_EQ(version.out, "velmoria " VELMORIA_EXPECTED_VERSION "\n");
+}
+
+TEST(LaunchCommandLine, BadLinesPrintTheUsageOnStandardErrorAndExitWithTwo) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--bogus"}, {"--size", "10x10"}, {"--start"}, {"--start", "400"}, {"--no-dialog", "extra"}}) {
+        const answer bad = run_show(args);
+        EXPECT_EQ(bad.code, 2) << args.front() << "\n" << bad.err;
+        EXPECT_EQ(bad.out, "") << args.front();
+        EXPECT_EQ(bad.err.rfind("velmoria: ", 0), 0u) << bad.err;
+        EXPECT_NE(bad.err.find("\nusage: velmoria [OPTION]...\n"), std::string::npos) << bad.err;
+    }
+}
+
+TEST_F(Launch, NoDialogWindowedSizeOpensExactlyThatWindowAndEscapeEndsWithZero) {
+    show_process show(on_x_server(), {"--no-dialog", "--windowed", "--size", "960x540"});
+    bool dialog_seen = false;
+    std::string id;
+    wait_until(
+        [&] {
+            if (!find_window(dialog_title, show.pid()).empty()) dialog_seen = true;
+            if (show.ended()) return true;
+            id = viewable_window(show_title, show.pid());
+            return !id.empty();
+        },
+        180s, 50ms);
+    EXPECT_FALSE(dialog_seen) << "a setup dialog appeared";
+    ASSERT_FALSE(id.empty()) << "no show window titled '" << show_title << "'\n" << show.output();
+    const std::string info = window_info(id);
+    const window_size size = client_size(info);
+    EXPECT_EQ(size.width, 960) << info;
+    EXPECT_EQ(size.height, 540) << info;
+
+    ASSERT_TRUE(end_with_escape(show, id, 180s)) << "Escape did not end the show\n" << show.output();
+    EXPECT_EQ(show.exit_code(), 0) << show.output();
+}
+
+TEST_F(Launch, StartNearTheEndEndsTheShowByItselfWithZero) {
+    // Started 287 s in, the show has 4 s left; from the start it would run 291 s.
+    show_process show(on_x_server(),
+                      {"--no-dialog", "--windowed", "--size", "320x180", "--mute", "--start", "287", "--no-vsync"});
+    ASSERT_TRUE(show.wait_for_end(150s)) << "the show did not end by itself\n" << show.output();
+    EXPECT_EQ(show.exit_code(), 0) << show.output();
+}
