@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool x11-utils libxrandr-dev
   libjpeg-turbo-progs lame sox ffmpeg
   clang libclang-rt-14-dev libfreetype-dev fonts-dejavu-core imagemagick
+  dpkg-dev lintian desktop-file-utils appstream
 )
 
 missing=()
