@@ -79,7 +79,7 @@ void apply_sound_and_clock(const launch_options& options) {
 int velmoria_main(int argc, char** argv) {
     const launch_request request = parse_command_line(std::vector<std::string>(argv + (argc > 0), argv + argc));
     if (std::optional<int> answered = answer_without_running(request)) return *answered;
-    const std::string problem = enter_data_folder("velmoria");
+    const std::string problem = enter_data_folder();
     if (!problem.empty()) {
         show_message_box(problem.c_str(), shell_text::data_caption, message_icon::stop);
         return exit_start_failure;

@@ -27,7 +27,7 @@ inline constexpr const char* gl_check_intro =
     "framebuffer-blit extensions.";
 
 // No place holds the show's data; the text names every place looked in.
-inline constexpr const char* data_caption = "Velmoria";
+inline constexpr const char* data_caption = "velmoria";
 
 // Shutdown. SDL reports no failure when it deletes a context or destroys a window,
 // so releasing the current context is the one shutdown step that can fail here.

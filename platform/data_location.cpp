@@ -43,10 +43,10 @@ std::optional<std::string> first_data_place(const std::vector<data_place>& place
     return std::nullopt;
 }
 
-std::string data_not_found_message(const std::string& program, const std::vector<data_place>& places) {
+std::string data_not_found_message(const std::vector<data_place>& places) {
     std::string folders;
     for (const char* name : data_folder_names) folders += std::string(folders.empty() ? "" : ", ") + name;
-    std::string text = program + ": cannot find the show's data (the folders " + folders + ").\nLooked in:\n";
+    std::string text = "cannot find the show's data (the folders " + folders + ").\nLooked in:\n";
     for (const data_place& place : places) text += "  " + place.folder + "  (" + place.why + ")\n";
     text += std::string("Set ") + data_variable + " to the folder that holds them.";
     return text;
@@ -59,7 +59,7 @@ bool holds_show_data(const std::string& folder) {
     return true;
 }
 
-std::string enter_data_folder(const std::string& program) {
+std::string enter_data_folder() {
     std::error_code ignored;
     data_search search;
     if (const char* variable = std::getenv(data_variable)) search.variable = variable;
@@ -71,8 +71,8 @@ std::string enter_data_folder(const std::string& program) {
     search.source_data = VELMORIA_SOURCE_DATA;
     const std::vector<data_place> places = data_places(search);
     const std::optional<std::string> found = first_data_place(places, holds_show_data);
-    if (!found) return data_not_found_message(program, places);
+    if (!found) return data_not_found_message(places);
     fs::current_path(*found, ignored);
-    if (ignored) return program + ": cannot enter the data folder " + *found + ": " + ignored.message();
+    if (ignored) return "cannot enter the data folder " + *found + ": " + ignored.message();
     return {};
 }

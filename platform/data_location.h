@@ -42,11 +42,11 @@ std::optional<std::string> first_data_place(const std::vector<data_place>& place
 
 // The message when no place holds the data: what is missing, each place looked in
 // with its reason, and how to point the program at the data.
-std::string data_not_found_message(const std::string& program, const std::vector<data_place>& places);
+std::string data_not_found_message(const std::vector<data_place>& places);
 
 // True when `folder` holds every one of the data folders.
 bool holds_show_data(const std::string& folder);
 
 // This process's search: makes the first place holding the data the working folder,
 // so every relative data path resolves there. Empty on success, else the message.
-std::string enter_data_folder(const std::string& program);
+std::string enter_data_folder();

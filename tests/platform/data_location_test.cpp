@@ -76,8 +76,8 @@ TEST(DataPlaces, FirstPlaceHoldingTheDataWins) {
 TEST(DataNotFound, MessageNamesTheFoldersAndEveryPlaceWithItsReason) {
     data_search search = build_tree_search();
     search.variable = "/nowhere";
-    EXPECT_EQ(data_not_found_message("velmoria", data_places(search)),
-              "velmoria: cannot find the show's data (the folders Materials, PostProcessing, textures, "
+    EXPECT_EQ(data_not_found_message(data_places(search)),
+              "cannot find the show's data (the folders Materials, PostProcessing, textures, "
               "neomeshes, misc, music).\n"
               "Looked in:\n"
               "  /nowhere  (VELMORIA_DATA)\n"

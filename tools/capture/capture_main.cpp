@@ -28,9 +28,9 @@ namespace fs = std::filesystem;
 // The show reads its files relative to the working folder: move into the data
 // folder the show itself would use.
 bool enter_data_folder() {
-    const std::string problem = ::enter_data_folder("velmoria-capture");
+    const std::string problem = ::enter_data_folder();
     if (problem.empty()) return true;
-    std::fprintf(stderr, "%s\n", problem.c_str());
+    std::fprintf(stderr, "velmoria-capture: %s\n", problem.c_str());
     return false;
 }
 
