@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
-# Builds velmoria_<version>_<arch>.deb from a configured build tree: installs it with
-# cmake into a staging root under /usr (stripped), adds the Debian files, computes the
-# run-time dependencies with dpkg-shlibdeps and packs it with dpkg-deb.
+# Builds velmoria_<version>_<arch>.deb: brings the build tree up to date (configuring
+# it first when needed), installs it with cmake into a staging root under /usr
+# (stripped), adds the Debian files, computes the run-time dependencies with
+# dpkg-shlibdeps and packs it with dpkg-deb.
 # Usage: scripts/package-deb.sh [BUILD_DIR [OUT_DIR]]   (defaults: build/ and build/)
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$(realpath "${1:-$here/build}")"
+build="$(realpath -m "${1:-$here/build}")"
 out="$(realpath -m "${2:-$build}")"
+
+[[ -f "$build/CMakeCache.txt" ]] || cmake -S "$here" -B "$build" >/dev/null
+cmake --build "$build" --target velmoria velmoria-capture -j "$(nproc)" >&2
 
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
 [[ -n "$version" ]] || { echo "package-deb: $build is not a configured build tree" >&2; exit 1; }
 arch="$(dpkg --print-architecture)"
 deb="$out/velmoria_${version}_${arch}.deb"
-
-cmake --build "$build" --target velmoria velmoria-capture -j "$(nproc)"
 
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT

@@ -11,7 +11,7 @@ trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 unset VELMORIA_DATA
 
-deb="$("$source/scripts/package-deb.sh" "$build" "$scratch" | tail -n 1)"
+deb="$("$source/scripts/package-deb.sh" "$build" "$scratch")"
 [[ "$(basename "$deb")" == "velmoria_${version}_$(dpkg --print-architecture).deb" ]] || fail "package name $deb"
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
 [[ "$(dpkg-deb -f "$deb" Version)" == "$version" ]] || fail "package version"

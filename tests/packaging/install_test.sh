@@ -45,6 +45,7 @@ mv "$prefix/share/velmoria" "$scratch/moved-data"
 status=0
 (cd / && env -u DISPLAY VELMORIA_DATA="$scratch/nowhere" "$prefix/bin/velmoria" --no-dialog) 2>"$scratch/err" || status=$?
 [[ $status -eq 1 ]] || fail "velmoria without data exited with $status"
+grep -q "^velmoria: cannot find the show's data" "$scratch/err" || { cat "$scratch/err"; fail "no data message"; }
 for place in "$scratch/nowhere  (VELMORIA_DATA)" "/  (the working folder)" \
   "$prefix/share/velmoria  (installed beside the program)"; do
   grep -qF "  $place" "$scratch/err" || { cat "$scratch/err"; fail "message does not name $place"; }
@@ -52,7 +53,8 @@ done
 grep -q "source tree" "$scratch/err" && fail "an installed program looked in the source tree"
 status=0
 (cd / && "$prefix/bin/velmoria-capture" --time 1 --out "$scratch/none.png") 2>"$scratch/err" >/dev/null || status=$?
-[[ $status -eq 1 ]] && grep -q "cannot find the show's data" "$scratch/err" || fail "velmoria-capture without data"
+[[ $status -eq 1 ]] && grep -q "^velmoria-capture: cannot find the show's data" "$scratch/err" ||
+  fail "velmoria-capture without data"
 
 # VELMORIA_DATA points anywhere.
 (cd / && VELMORIA_DATA="$scratch/moved-data" "$prefix/bin/velmoria-capture" --time 100 --size 320x180 \
