@@ -12,7 +12,7 @@
 constexpr const char* capture_usage =
     "usage: velmoria-capture --time T [--size WxH] [--fps F] --out FILE.png\n"
     "       velmoria-capture --from A --to B --fps F [--size WxH] --out DIR\n"
-    "       velmoria-capture --video OUT.mp4 [--size WxH] [--fps F|N/D] [--from A] [--to B] [--jobs N]\n"
+    "       velmoria-capture --video OUT.mp4 [--size WxH] [--fps F|N/D] [--from A] [--to B] [--jobs N] [--video-only]\n"
     "       velmoria-capture --slice K/N --video-only --video OUT.K.mp4 [--size WxH] [--fps F|N/D] [--from A] [--to B]\n"
     "       velmoria-capture --join OUT.mp4 SLICE.mp4...\n"
     "       velmoria-capture --bench [--size WxH] [--frames N]";
