@@ -5,6 +5,7 @@
 // file; bad arguments and a missing ffmpeg or unwritable output give one clear
 // message and a non-zero exit. The benchmark runs and reports every stage.
 #include "tests/capture/tool_process.h"
+#include "tests/capture/video_probe.h"
 
 #include <gtest/gtest.h>
 
@@ -15,46 +16,6 @@
 namespace {
 
 using namespace capture_test;
-
-struct stream_info {
-    std::string codec;
-    double duration = 0.0;
-    long frames = 0;
-};
-
-// The file's streams as ffprobe counts them (frames decoded and counted).
-std::vector<stream_info> probe(const fs::path& file) {
-    std::string log;
-    run_shell("ffprobe -v error -count_frames -show_entries stream=codec_name,duration,nb_read_frames -of csv=p=0 '" +
-                  file.string() + "'",
-              log);
-    std::vector<stream_info> streams;
-    std::istringstream lines(log);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        stream_info s;
-        std::string duration, frames;
-        std::getline(fields, s.codec, ',');
-        std::getline(fields, duration, ',');
-        std::getline(fields, frames, ',');
-        s.duration = std::atof(duration.c_str());
-        s.frames = std::atol(frames.c_str());
-        streams.push_back(s);
-    }
-    return streams;
-}
-
-// PSNR of video frame `n` against a PNG, in the codec's own YUV 4:2:0 space.
-double psnr_of_frame(const fs::path& video, long n, const fs::path& png) {
-    std::string log;
-    run_shell("ffmpeg -hide_banner -nostdin -i '" + video.string() + "' -i '" + png.string() +
-                  "' -lavfi \"[0]select=eq(n\\," + std::to_string(n) +
-                  ")[a];[1]format=yuv420p[b];[a][b]psnr\" -f null -",
-              log);
-    const size_t at = log.find("average:");
-    return at == std::string::npos ? 0.0 : std::atof(log.c_str() + at + 8);
-}
 
 TEST(CaptureVideo, TwoSecondsAtThirtyFramesMatchThePngCaptures) {
     const fs::path video = scratch() / "two_seconds.mp4";

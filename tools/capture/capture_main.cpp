@@ -1,21 +1,25 @@
 // velmoria-capture: renders chosen frames of the show offscreen to PNG files, the
 // same frames the show draws at those times with a fixed frame step, records a
-// span of the show as an MP4 through ffmpeg, or benchmarks the frame's stages.
+// span of the show as an MP4 through ffmpeg (in one process, in parallel jobs or
+// one slice at a time, with the join of slices), or benchmarks the frame's stages.
 // Finds the data as the show does, and starts its own X server when there is no
 // display.
 #include "tools/capture/capture_options.h"
 #include "tools/capture/capture_session.h"
 #include "tools/capture/frame_bench.h"
+#include "tools/capture/parallel_recording.h"
 #include "tools/capture/png_image.h"
 #include "tools/capture/private_display.h"
 #include "tools/capture/progress_bar.h"
+#include "tools/capture/slice_join.h"
+#include "tools/capture/stop_signal.h"
 #include "tools/capture/video_encoder.h"
 
 #include "platform/data_location.h"
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -45,63 +49,54 @@ void report(const std::string& file, const rgb_image& image, double demo_time, d
 
 constexpr const char* music_file = "music/Tolvek - Velmoria.mp3";
 
-volatile std::sig_atomic_t stop_requested = 0;
-
-void request_stop(int) { stop_requested = 1; }
-
-void catch_stop_signals() {
-    struct sigaction action {};
-    action.sa_handler = request_stop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+// One frame done: a byte to the parent's pipe for a job, else the progress line.
+void frame_done(const capture_options& o, progress_printer& progress, long done, long total) {
+    if (o.progress_fd < 0) return progress.show(done, done == total);
+    if (write(o.progress_fd, ".", 1) < 0) {
+        // the parent has gone; the job ends with the stop it is sent
+    }
 }
 
-// The progress line: rewritten in place on a terminal, a line every few seconds
-// into a file.
-class progress_printer {
-public:
-    explicit progress_printer(long total) : total_(total), start_(std::chrono::steady_clock::now()) {}
-    void show(long done, bool last = false) {
-        const auto now = std::chrono::steady_clock::now();
-        const double since = std::chrono::duration<double>(now - shown_).count();
-        if (!last && done > 1 && since < (terminal_ ? 0.25 : 5.0)) return;
-        shown_ = now;
-        const std::string line = progress_line(done, total_, std::chrono::duration<double>(now - start_).count());
-        std::fprintf(stderr, terminal_ ? "\r%s" : "%s\n", line.c_str());
-        if (last && terminal_) std::fputc('\n', stderr);
-        std::fflush(stderr);
-    }
-
-private:
-    long total_;
-    std::chrono::steady_clock::time_point start_;
-    std::chrono::steady_clock::time_point shown_{};
-    bool terminal_ = isatty(STDERR_FILENO) != 0;
-};
-
-// Draws every frame of the span into the encoder; the number of frames sent, or
-// -1 when ffmpeg stopped taking them.
-long stream_frames(const capture_options& o, capture_session& session, video_encoder& encoder) {
-    const long total = video_frame_count(o);
-    progress_printer progress(total);
+// Draws every frame of the range into the encoder; the number of frames sent, or
+// -1 when ffmpeg stopped taking them. The frames before the range are passed over
+// on the clocks alone, through the same steps as when they are drawn.
+long stream_frames(const capture_options& o, frame_range range, capture_session& session, video_encoder& encoder) {
+    progress_printer progress(range.count);
     session.step_clocks_to(o.from);
+    for (long n = 0; n < range.first; ++n) session.skip_at(video_frame_time(o, n));
     long done = 0;
-    for (; done < total && !stop_requested; ++done) {
-        session.draw_at(video_frame_time(o, done));
+    for (; done < range.count && !stop_requested(); ++done) {
+        session.draw_at(video_frame_time(o, range.first + done));
         if (!encoder.write(session.read_window())) return -1;
-        progress.show(done + 1, done + 1 == total);
+        frame_done(o, progress, done + 1, range.count);
     }
-    if (done < total) progress.show(done, true);
+    if (done < range.count && o.progress_fd < 0) progress.show(done, true);
     return done;
 }
 
+// The tag a slice file carries, so that a join can check how slices fit.
+std::string tag_of_slice(const capture_options& o, frame_range range) {
+    slice_info slice;
+    slice.id = o.slice, slice.frames = range, slice.total = video_frame_count(o), slice.from = o.from;
+    slice.rate = o.rate, slice.width = o.width, slice.height = o.height;
+    return slice_tag(slice);
+}
+
+// ffmpeg, and ffprobe where slices are joined; false with a message when missing.
+bool find_ffmpeg(bool with_ffprobe, std::string& ffmpeg, std::string& ffprobe) {
+    ffmpeg = find_program("ffmpeg");
+    ffprobe = find_program("ffprobe");
+    if (!ffmpeg.empty() && (!with_ffprobe || !ffprobe.empty())) return true;
+    std::fprintf(stderr, "velmoria-capture: %s not found on PATH (Debian package ffmpeg)\n",
+                 ffmpeg.empty() ? "ffmpeg" : "ffprobe");
+    return false;
+}
+
 int run_video(const capture_options& o) {
-    const std::string ffmpeg = find_program("ffmpeg");
-    if (ffmpeg.empty()) {
-        std::fprintf(stderr, "velmoria-capture: ffmpeg not found on PATH (Debian package ffmpeg)\n");
-        return 1;
-    }
+    catch_stop_signals();
+    if (o.progress_fd >= 0) fcntl(o.progress_fd, F_SETFD, FD_CLOEXEC);  // not for ffmpeg or Xvfb
+    std::string ffmpeg, ffprobe;
+    if (!find_ffmpeg(o.jobs > 1, ffmpeg, ffprobe)) return 1;
     const fs::path out = fs::absolute(o.out);
     const std::string problem = output_problem(out.string());
     if (!problem.empty()) {
@@ -114,27 +109,63 @@ int run_video(const capture_options& o) {
         std::fprintf(stderr, "velmoria-capture: no soundtrack at data/%s\n", music_file);
         return 1;
     }
+    const std::string music = fs::absolute(music_file).string();
+    if (o.jobs > 1) return record_in_parallel(o, {ffmpeg, ffprobe, out.string(), o.video_only ? "" : music, {}});
     private_display display;
     if (!display.ensure(o.width, o.height)) return 1;
     capture_session session(o.width, o.height, o.rate.step());
     if (!session.open()) return 1;
+    if (stop_requested()) return 130;
 
     const long total = video_frame_count(o);
-    video_settings settings{ffmpeg, out.string(), fs::absolute(music_file).string(), o.width, o.height, o.rate,
-                            o.from, double(total) * o.rate.step()};
+    const frame_range range = o.slice.count > 0 ? slice_frames(total, o.slice) : frame_range{0, total};
+    video_settings settings{ffmpeg, out.string(), music, o.width, o.height, o.rate, o.from,
+                            double(total) * o.rate.step()};
+    settings.with_sound = !o.video_only;
+    if (o.slice.count > 0) settings.comment = tag_of_slice(o, range);
     video_encoder encoder;
     if (!encoder.start(settings)) return 1;
-    catch_stop_signals();
-    const long done = stream_frames(o, session, encoder);
+    const long done = stream_frames(o, range, session, encoder);
     const bool encoded = encoder.finish();
     if (done < 0 || !encoded) {
         std::fprintf(stderr, "velmoria-capture: ffmpeg failed; %s is not complete\n", out.c_str());
         return 1;
     }
-    const double seconds = double(done) * o.rate.step();
-    std::printf("%s: %ld frames, %.3f s of the show from %.3f s%s\n", out.c_str(), done, seconds, o.from,
-                done < total ? " (stopped early)" : "");
-    return done < total ? 130 : 0;
+    if (o.slice.count > 0 && done < range.count) {
+        // An unfinished slice cannot be joined: nothing is left of it.
+        fs::remove(out, ignored);
+        std::fprintf(stderr, "velmoria-capture: stopped; slice %s removed\n", out.c_str());
+        return 130;
+    }
+    std::printf("%s: %ld frames, %.3f s of the show from %.3f s%s\n", out.c_str(), done, double(done) * o.rate.step(),
+                video_frame_time(o, range.first), done < range.count ? " (stopped early)" : "");
+    return done < range.count ? 130 : 0;
+}
+
+// The music is found from the data folder; the slices and the output stay
+// where they are named from the current folder.
+int run_join(const capture_options& o) {
+    catch_stop_signals();
+    std::string ffmpeg, ffprobe;
+    if (!find_ffmpeg(true, ffmpeg, ffprobe)) return 1;
+    const fs::path out = fs::absolute(o.out);
+    const std::string problem = output_problem(out.string());
+    if (!problem.empty()) {
+        std::fprintf(stderr, "velmoria-capture: cannot join into %s: %s\n", out.c_str(), problem.c_str());
+        return 1;
+    }
+    std::error_code ignored;
+    const fs::path here = fs::current_path(ignored);
+    if (!enter_data_folder()) return 1;
+    const fs::path music = fs::absolute(music_file);
+    fs::current_path(here, ignored);
+    if (!fs::is_regular_file(music, ignored)) {
+        std::fprintf(stderr, "velmoria-capture: no soundtrack at data/%s\n", music_file);
+        return 1;
+    }
+    const int code = join_slices({ffmpeg, ffprobe, out.string(), music.string(), o.slices});
+    if (code == 0) std::printf("%s: joined %zu slices\n", out.c_str(), o.slices.size());
+    return code;
 }
 
 int run_bench_mode(const capture_options& options) {
@@ -146,6 +177,7 @@ int run_bench_mode(const capture_options& options) {
 
 int run(const capture_options& options) {
     if (options.mode == capture_mode::video) return run_video(options);
+    if (options.mode == capture_mode::join) return run_join(options);
     if (options.mode == capture_mode::bench) return run_bench_mode(options);
     using clock = std::chrono::steady_clock;
     const fs::path out = fs::absolute(options.out);

@@ -37,10 +37,11 @@ bool size_in_range(const capture_options& o) {
     return o.width >= 16 && o.height >= 16 && o.width <= 8192 && o.height <= 8192;
 }
 
-// Which of the four kinds of run the command line asks for.
+// Which kind of run the command line asks for.
 capture_mode mode_of(const std::vector<std::string>& args) {
     for (const std::string& a : args) {
-        if (a == "--video") return capture_mode::video;
+        if (a == "--join") return capture_mode::join;
+        if (a == "--video" || a == "--slice") return capture_mode::video;
         if (a == "--bench") return capture_mode::bench;
     }
     for (const std::string& a : args) {
@@ -72,6 +73,28 @@ capture_parse check_video(const capture_options& o) {
     if (!in_show(o.from) || !in_show(o.to) || o.to <= o.from)
         return refuse("--from and --to must satisfy 0 <= from < to <= 291");
     if (video_frame_count(o) < 1) return refuse("the span is shorter than one frame");
+    if (o.jobs < 1 || o.jobs > capture_max_jobs) return refuse("--jobs must be 1 to 256");
+    if (o.slice.count > 0 && o.jobs > 1) return refuse("--slice and --jobs exclude each other");
+    if (o.slice.count > video_frame_count(o)) return refuse("more slices than frames in the span");
+    return {o, ""};
+}
+
+// --join OUT.mp4 SLICE...: the output, then every other word is a slice file.
+capture_parse parse_join(const std::vector<std::string>& args) {
+    capture_options o;
+    o.mode = capture_mode::join;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--join") {
+            if (i + 1 >= args.size() || !o.out.empty()) return refuse("--join needs one output file");
+            o.out = args[++i];
+        } else if (args[i].rfind("--", 0) == 0) {
+            return refuse("unknown option " + args[i] + " here");
+        } else {
+            o.slices.push_back(args[i]);
+        }
+    }
+    if (o.out.empty()) return refuse("--join needs an output file");
+    if (o.slices.empty()) return refuse("--join needs the slice files after the output");
     return {o, ""};
 }
 
@@ -101,21 +124,37 @@ bool parse_frame_rate(const std::string& text, frame_rate& rate) {
     return true;
 }
 
+bool parse_slice_id(const std::string& text, slice_id& slice) {
+    const size_t slash = text.find('/');
+    slice_id s;
+    if (slash == std::string::npos || !parse_whole(text.substr(0, slash), s.index) ||
+        !parse_whole(text.substr(slash + 1), s.count))
+        return false;
+    if (s.index < 1 || s.count < 1 || s.index > s.count || s.count > capture_max_jobs) return false;
+    slice = s;
+    return true;
+}
+
 capture_parse parse_capture_args(const std::vector<std::string>& args) {
     capture_options o;
     o.mode = mode_of(args);
+    if (o.mode == capture_mode::join) return parse_join(args);
     if (o.mode == capture_mode::video) {
         o.width = 1920, o.height = 1080, o.from = 0.0, o.to = capture_last_time;
     }
     bool has_time = false, has_from = false, has_to = false, has_fps = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
+        const bool video = o.mode == capture_mode::video;
+        const bool bench = o.mode == capture_mode::bench;
         if (name == "--bench") continue;
+        if (name == "--video-only" && video) {
+            o.video_only = true;
+            continue;
+        }
         if (i + 1 >= args.size()) return refuse(name + " needs a value");
         const std::string& value = args[++i];
         bool ok = false;
-        const bool video = o.mode == capture_mode::video;
-        const bool bench = o.mode == capture_mode::bench;
         if (name == "--time" && !video && !bench) ok = parse_number(value, o.time), has_time = true;
         else if (name == "--from" && !bench) ok = parse_number(value, o.from), has_from = true;
         else if (name == "--to" && !bench) ok = parse_number(value, o.to), has_to = true;
@@ -124,6 +163,9 @@ capture_parse parse_capture_args(const std::vector<std::string>& args) {
         else if (name == "--size") ok = parse_size(value, o.width, o.height);
         else if (name == "--out" && !video && !bench) ok = !value.empty(), o.out = value;
         else if (name == "--video" && video) ok = !value.empty(), o.out = value;
+        else if (name == "--jobs" && video) ok = parse_whole(value, o.jobs);
+        else if (name == "--slice" && video) ok = parse_slice_id(value, o.slice), o.video_only = true;
+        else if (name == "--progress-fd" && video) ok = parse_whole(value, o.progress_fd) && o.progress_fd > 2;
         else if (name == "--frames" && bench) ok = parse_whole(value, o.bench_frames);
         else return refuse("unknown option " + name + (video || bench ? " here" : ""));
         if (!ok) return refuse("bad value for " + name + ": " + value);

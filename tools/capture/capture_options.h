@@ -1,7 +1,8 @@
 // The capture tool's command line: one frame at a music time, a numbered run of
-// frames between two times, a video of a span streamed to ffmpeg, or a benchmark
-// of the frame's stages. Parsing is pure; a bad command line gives no options and
-// a reason, and the tool answers with its usage line.
+// frames between two times, a video of a span streamed to ffmpeg (whole, in
+// parallel jobs or one slice of it), the join of slices, or a benchmark of the
+// frame's stages. Parsing is pure; a bad command line gives no options and a
+// reason, and the tool answers with its usage line.
 #pragma once
 
 #include <optional>
@@ -11,13 +12,15 @@
 constexpr const char* capture_usage =
     "usage: velmoria-capture --time T [--size WxH] [--fps F] --out FILE.png\n"
     "       velmoria-capture --from A --to B --fps F [--size WxH] --out DIR\n"
-    "       velmoria-capture --video OUT.mp4 [--size WxH] [--fps F|N/D] [--from A] [--to B]\n"
+    "       velmoria-capture --video OUT.mp4 [--size WxH] [--fps F|N/D] [--from A] [--to B] [--jobs N] [--video-only]\n"
+    "       velmoria-capture --slice K/N --video-only --video OUT.K.mp4 [--size WxH] [--fps F|N/D] [--from A] [--to B]\n"
+    "       velmoria-capture --join OUT.mp4 SLICE.mp4...\n"
     "       velmoria-capture --bench [--size WxH] [--frames N]";
 
 constexpr double capture_last_time = 291.0;  // the show ends after this demo time
 constexpr int capture_default_fps = 60;      // the fixed step of a single frame
 
-enum class capture_mode { frame, sequence, video, bench };
+enum class capture_mode { frame, sequence, video, join, bench };
 
 // A frame rate as a fraction, so that 60000/1001 steps exactly.
 struct frame_rate {
@@ -26,6 +29,14 @@ struct frame_rate {
     double value() const { return double(num) / double(den); }
     double step() const { return double(den) / double(num); }
 };
+
+// Slice `index` of `count` (1-based); a count of 0 is the whole recording.
+struct slice_id {
+    int index = 0;
+    int count = 0;
+};
+
+constexpr int capture_max_jobs = 256;
 
 struct capture_options {
     capture_mode mode = capture_mode::frame;
@@ -38,7 +49,14 @@ struct capture_options {
     int width = 1280;
     int height = 720;
     int bench_frames = 60;
+    int jobs = 1;         // video: processes that record slices side by side
+    slice_id slice;       // video: the one slice to record
+    bool video_only = false;  // video: no soundtrack (always so for a slice)
+    // video: where to write one byte per frame drawn, instead of the progress
+    // line; set by the tool for its own jobs.
+    int progress_fd = -1;
     std::string out;
+    std::vector<std::string> slices;  // join: the slice files
 };
 
 struct capture_parse {
@@ -55,6 +73,9 @@ bool asks_for_help(const std::vector<std::string>& args);
 // "60", "60000/1001" or "29.97" (a decimal becomes a fraction over 1000); false for
 // anything else, a zero or negative rate, or one above 1000 frames per second.
 bool parse_frame_rate(const std::string& text, frame_rate& rate);
+
+// "K/N" with 1 <= K <= N <= capture_max_jobs.
+bool parse_slice_id(const std::string& text, slice_id& slice);
 
 // The show's frames at a fixed step of 1/fps: frame n (n >= 1) is drawn at demo
 // time n/fps. The frame nearest to a time, never before the first nor after the

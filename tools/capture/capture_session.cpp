@@ -63,11 +63,11 @@ bool capture_session::open() {
     return part_ != nullptr;
 }
 
-// What drive_frame does to the clocks, without drawing: the measured step (one
-// fixed step), the pull toward the music, the demo time and the part's clock.
-void capture_session::step_clocks_only() {
+// What drive_frame does to the clocks, without drawing: the measured step, the
+// pull toward the music, the demo time and the part's clock.
+void capture_session::step_clocks_only(double step) {
     FrameTiming& timing = app.frame_timing;
-    timing.step = step_;
+    timing.step = step;
     const auto music = read_music(sound_.position(music_channel), sound_.length(app.music_sample),
                                   sound_.frequency(music_channel));
     if (music) timing.step = corrected_step(timing.step, timing.demo_time, *music, app.drift_correction);
@@ -102,20 +102,24 @@ rgb_image capture_session::read_window() const {
 }
 
 rgb_image capture_session::capture(long n) {
-    while (frames_done_ + 1 < n) step_clocks_only();
+    while (frames_done_ + 1 < n) step_clocks_only(step_);
     draw_frame(step_);
     return read_window();
 }
 
 void capture_session::step_clocks_to(double time) {
-    while (app.frame_timing.demo_time + step_ <= time + 1e-9) step_clocks_only();
+    while (app.frame_timing.demo_time + step_ <= time + 1e-9) step_clocks_only(step_);
 }
 
-void capture_session::draw_at(double time) {
-    double step = time - app.frame_timing.demo_time;
-    if (std::fabs(step - step_) < 1e-9) step = step_;
-    draw_frame(step < 0.0 ? 0.0 : step);
+double capture_session::step_to(double time) const {
+    const double step = time - app.frame_timing.demo_time;
+    if (std::fabs(step - step_) < 1e-9) return step_;
+    return step < 0.0 ? 0.0 : step;
 }
+
+void capture_session::draw_at(double time) { draw_frame(step_to(time)); }
+
+void capture_session::skip_at(double time) { step_clocks_only(step_to(time)); }
 
 double capture_session::demo_time() const { return app.frame_timing.demo_time; }
 

@@ -34,6 +34,10 @@ public:
     // the demo time adds up exactly as in a PNG capture. The picture stays in the
     // window until read.
     void draw_at(double time);
+    // Moves the clocks exactly as draw_at(time) would, without drawing: a slice
+    // of a video passes over the frames before its own this way, so that its
+    // clocks reach its first frame through the same steps as a whole recording's.
+    void skip_at(double time);
     rgb_image read_window() const;
     // The part, for benchmarks that watch its stages.
     part_start* part() const { return part_; }
@@ -43,8 +47,9 @@ public:
     bool has_music() const { return sound_.has_music(); }
 
 private:
-    void step_clocks_only();
+    void step_clocks_only(double step);
     void draw_frame(double step);
+    double step_to(double time) const;
 
     int width_;
     int height_;

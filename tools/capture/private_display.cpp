@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,8 +35,10 @@ bool private_display::ensure(int width, int height) {
     server_ = fork();
     if (server_ == 0) {
         // Its own process group, so that a Ctrl-C meant for the tool leaves the
-        // server running while the tool finishes what it was writing.
+        // server running while the tool finishes what it was writing; and it
+        // ends with the tool even when the tool is killed outright.
         setpgid(0, 0);
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         close(ready[0]);
         std::freopen("/dev/null", "w", stderr);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",

@@ -1,8 +1,9 @@
-// Formatting of the progress line.
+// Formatting and printing of the progress line.
 #include "tools/capture/progress_bar.h"
 
 #include <cmath>
 #include <cstdio>
+#include <unistd.h>
 
 std::string clock_text(double seconds) {
     if (!std::isfinite(seconds) || seconds < 0.0) return "-:--:--";
@@ -26,4 +27,18 @@ std::string progress_line(long done, long total, double elapsed_seconds, int bar
                   clock_text(elapsed_seconds).c_str(), clock_text(left).c_str());
     bar.append(text);
     return bar;
+}
+
+progress_printer::progress_printer(long total)
+    : total_(total), start_(std::chrono::steady_clock::now()), terminal_(isatty(STDERR_FILENO) != 0) {}
+
+void progress_printer::show(long done, bool last) {
+    const auto now = std::chrono::steady_clock::now();
+    const double since = std::chrono::duration<double>(now - shown_).count();
+    if (!last && done > 1 && since < (terminal_ ? 0.25 : 5.0)) return;
+    shown_ = now;
+    const std::string line = progress_line(done, total_, std::chrono::duration<double>(now - start_).count());
+    std::fprintf(stderr, terminal_ ? "\r%s" : "%s\n", line.c_str());
+    if (last && terminal_) std::fputc('\n', stderr);
+    std::fflush(stderr);
 }

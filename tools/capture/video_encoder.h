@@ -1,7 +1,7 @@
 // Streaming frames to ffmpeg: the encoder is started as a child process reading
 // raw RGB frames on its standard input, with the soundtrack's span as its second
 // input, and writes H.264 (libx264, yuv420p, CRF 18) and AAC (192 kbit/s) into an
-// MP4. No frame touches the disk on the way.
+// MP4, or the H.264 stream alone. No frame touches the disk on the way.
 #pragma once
 
 #include "tools/capture/capture_options.h"
@@ -20,10 +20,17 @@ struct video_settings {
     frame_rate rate;
     double from = 0.0;      // the music's first second
     double duration = 0.0;  // seconds of music
+    bool with_sound = true;  // false: the video stream alone (a slice)
+    std::string comment{};   // the file's comment tag, when not empty
 };
 
 // The ffmpeg command line, program name first.
 std::vector<std::string> ffmpeg_arguments(const video_settings& settings);
+
+// ffmpeg's input of the soundtrack's span: `duration` seconds from `from` on.
+std::vector<std::string> music_input_arguments(const std::string& music, double from, double duration);
+// How every recording encodes the soundtrack.
+std::vector<std::string> sound_codec_arguments();
 
 // The path of an executable `name` on PATH (or `name` itself when it holds a
 // slash and is executable); empty when there is none.

@@ -1,0 +1,37 @@
+// fork, exec and wait for a helper program, reading its output through a pipe.
+#include "tools/capture/child_process.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+int run_program(const std::vector<std::string>& arguments, std::string* output) {
+    if (arguments.empty()) return -1;
+    std::vector<char*> argv;
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    int fds[2] = {-1, -1};
+    if (output && pipe2(fds, O_CLOEXEC) != 0) return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        if (output) dup2(fds[1], STDOUT_FILENO);
+        execv(argv[0], argv.data());
+        std::fprintf(stderr, "velmoria-capture: cannot run %s\n", argv[0]);
+        _exit(127);
+    }
+    if (output) {
+        close(fds[1]);
+        char buffer[4096];
+        ssize_t n = 0;
+        while (child > 0 && ((n = read(fds[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)))
+            if (n > 0) output->append(buffer, size_t(n));
+        close(fds[0]);
+    }
+    if (child < 0) return -1;
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0)
+        if (errno != EINTR) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
