@@ -44,7 +44,7 @@ protected:
     lit draw(const objmesh& mesh, int32_t index) {
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
-        mesh.draw_object(index);
+        draw_mesh_object(mesh, index);
         auto on = [&](int x, int y) { return gl.pixel(x, y)[0] > 128; };
         return {on(16, 16), on(16, 48), on(56, 56), on(48, 16)};
     }
@@ -83,7 +83,7 @@ TEST_F(MeshDraw, GlReceivesEachObjectsTriangles) {
     glGenQueries(1, &query);
     auto triangles_of = [&](int32_t index) {
         glBeginQuery(GL_PRIMITIVES_GENERATED, query);
-        mesh.draw_object(index);
+        draw_mesh_object(mesh, index);
         glEndQuery(GL_PRIMITIVES_GENERATED);
         GLuint n = 0;
         glGetQueryObjectuiv(query, GL_QUERY_RESULT, &n);
@@ -113,8 +113,8 @@ TEST_F(MeshDraw, NormalsAndTextureCoordinatesComeFromTheirOffsets) {
     const GLfloat direction[4] = {0, 0, 1, 0};
     glLightfv(GL_LIGHT0, GL_POSITION, direction);
     glClear(GL_COLOR_BUFFER_BIT);
-    mesh.draw_object(3);
-    mesh.draw_object(4);
+    draw_mesh_object(mesh, 3);
+    draw_mesh_object(mesh, 4);
     EXPECT_GT(gl.pixel(16, 16)[0], 150);
     EXPECT_LT(gl.pixel(16, 48)[0], 60);
     glDisable(GL_LIGHTING);
@@ -129,7 +129,7 @@ TEST_F(MeshDraw, NormalsAndTextureCoordinatesComeFromTheirOffsets) {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glEnable(GL_TEXTURE_2D);
     glClear(GL_COLOR_BUFFER_BIT);
-    mesh.draw_object(-1);
+    draw_mesh_object(mesh, -1);
     glDisable(GL_TEXTURE_2D);
     glDeleteTextures(1, &texture);
     const auto red = gl.pixel(16, 16), green = gl.pixel(16, 48);
