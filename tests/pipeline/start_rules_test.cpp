@@ -149,12 +149,4 @@ TEST(StartCamera, EachWindowStartsStrictlyAfterItsTime) {
     EXPECT_NEAR(w260.position_y, 400.0 - 3.0 * 216.0 + 222.0 + 3.0 * 5.5, 1e-9) << "260 keeps the 230 height";
 }
 
-TEST(StartPicture, ForcedWidePictureIsCentredOnlyFullScreen) {
-    EXPECT_EQ(picture_offset_y(1024, 720, true, true), 152);
-    EXPECT_EQ(picture_offset_y(1024, 720, false, true), 0);
-    EXPECT_EQ(picture_offset_y(1024, 720, true, false), 0);
-    EXPECT_EQ(picture_offset_y(720, 720, true, true), 0);
-    EXPECT_EQ(picture_offset_y(1025, 720, true, true), 152);
-}
-
 }  // namespace

@@ -3,6 +3,7 @@
 #include "driver_doubles.h"
 
 #include "app/app_record.h"
+#include "app/program_wiring.h"
 #include "platform/show_random.h"
 #include "timeline/frame_driver.h"
 

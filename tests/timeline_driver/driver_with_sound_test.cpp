@@ -3,6 +3,7 @@
 // the working directory, and the demo clock follows the music position, also after
 // it has been knocked a second off.
 #include "app/app_record.h"
+#include "app/program_wiring.h"
 #include "driver_doubles.h"
 #include "platform/fsound.h"
 #include "tests/sound/sound_fixtures.h"

@@ -1,5 +1,5 @@
 // The frame driver's arithmetic on its edges: seeds past 32 bits and below zero,
-// a channel without a frequency, and the correction's cut-offs.
+// a channel without a frequency, the correction's cut-offs, and the letterbox.
 #include "timeline/frame_step.h"
 
 #include <gtest/gtest.h>
@@ -32,4 +32,12 @@ TEST(FrameStep, CorrectionEdges) {
     EXPECT_EQ(corrected_step(0.02, 100.0, music_reading{295.01, 300.0}, on), 0.02);
     EXPECT_EQ(on, 0);
     EXPECT_EQ(corrected_step(0.02, 100.0, early, on), 0.02);
+}
+
+TEST(StartPicture, ForcedWidePictureIsCentredOnlyFullScreen) {
+    EXPECT_EQ(picture_offset_y(1024, 720, true, true), 152);
+    EXPECT_EQ(picture_offset_y(1024, 720, false, true), 0);
+    EXPECT_EQ(picture_offset_y(1024, 720, true, false), 0);
+    EXPECT_EQ(picture_offset_y(720, 720, true, true), 0);
+    EXPECT_EQ(picture_offset_y(1025, 720, true, true), 152);
 }
