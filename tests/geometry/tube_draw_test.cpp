@@ -11,6 +11,13 @@
 
 namespace {
 
+// Generates the tube and submits it in one draw, as the scene's sink does.
+void draw_tube(spline& path, const vector3& up, double t0, double t1, int32_t steps, int32_t sides) {
+    std::vector<tube_vertex> buffer;
+    const int32_t quads = generate_tube(path, up, t0, t1, steps, sides, buffer);
+    submit_tube_quads(buffer.data(), quads);
+}
+
 spline wavy(int n) {
     spline s;
     for (int i = 0; i < n; ++i) {
