@@ -1,10 +1,14 @@
 // The choreography's frames, recorded without GL: what is drawn when, in which
 // order, with which transform, colour and uniforms, and the random-number order.
 #include "parts/choreography.h"
+#include "parts/relay_scene_sink.h"
 #include "parts/scene_recorder.h"
 #include "platform/show_random.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
 
 namespace {
 
@@ -47,7 +51,38 @@ bool same_draws(const scene_recorder& a, const scene_recorder& b) {
     return true;
 }
 
+// Counts the relayed calls by kind and notes any call begun inside another.
+class counting_relay : public relay_scene_sink {
+public:
+    std::map<sink_call, int> calls;
+    int open = 0;
+    bool nested = false;
+
+protected:
+    void before(sink_call) override { nested = nested || open > 0, ++open; }
+    void after(sink_call call) override { --open, ++calls[call]; }
+};
+
 }  // namespace
+
+TEST(Choreography, ARelayPassesTheFrameOnUnchangedAndNamesEachCall) {
+    for (double s : {30.0, 150.0, 250.0}) {
+        const scene_recorder direct = record(s);
+        scene_recorder behind;
+        counting_relay relay;
+        relay.forward_to(behind);
+        draw_choreography(frame_at(s), relay);
+        EXPECT_TRUE(same_draws(direct, behind)) << s;
+        EXPECT_EQ(behind.samplers, direct.samplers) << s;
+        const auto tube_draws = std::count_if(direct.draws.begin(), direct.draws.end(),
+                                              [](const recorded_draw& d) { return d.is_tube; });
+        EXPECT_EQ(relay.calls[sink_call::tube], tube_draws) << s;
+        EXPECT_EQ(relay.calls[sink_call::mesh], long(direct.draws.size()) - tube_draws) << s;
+        EXPECT_GT(relay.calls[sink_call::state], 0) << s;
+        EXPECT_EQ(relay.open, 0);
+        EXPECT_FALSE(relay.nested);
+    }
+}
 
 TEST(Choreography, SameTimesGiveTheSameFrameWhateverCameBefore) {
     const scene_recorder first = record(200.0);
