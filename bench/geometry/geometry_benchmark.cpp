@@ -1,7 +1,7 @@
 // Timing of the geometry hot spots: the heaviest frame's tubes (groups A to E
 // after scene time 190: 5 x 40 sides / 100 segments, 10 x 3 / 50, 5 x 40 / 100,
 // 10 x 6 / 100, 10 x 3 / 100, each over 100 keys) and loading a 100k-triangle OBJ.
-// Run by hand: build-dir/tests/geometry/geometry_benchmark
+// Run by hand: build-dir/bench/geometry/geometry_benchmark
 #include "geometry/objmesh.h"
 #include "geometry/tube.h"
 

@@ -3,7 +3,7 @@
 // every tube's quads generated as the GL sink would. Run by hand.
 #include "geometry/tube.h"
 #include "parts/choreography.h"
-#include "parts/scene_recorder.h"
+#include "tests/support/scene_recorder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,12 +1,12 @@
 // Timing of the sound layer: decoding a five-minute MP3 from memory, one spectrum,
 // one position query, and the playback clock measured against the wall clock on
 // the silent drivers (offset after the start, jitter, rate).
-// Run by hand: build-dir/tests/sound/sound_benchmark
+// Run by hand: build-dir/bench/platform/sound_benchmark
 #include "platform/fsound.h"
 #include "platform/sound_decode.h"
 #include "platform/sound_output.h"
 #include "platform/spectrum_analysis.h"
-#include "sound_fixtures.h"
+#include "tests/support/sound_fixtures.h"
 
 #include <benchmark/benchmark.h>
 

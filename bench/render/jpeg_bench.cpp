@@ -4,7 +4,7 @@
 // Usage: jpeg_bench [work folder] [runs]
 #include "render/jpeg_decoder.h"
 #include "render/jpeg_stream.h"
-#include "tests/jpeg/jpeg_test_support.h"
+#include "tests/render/jpeg/jpeg_test_support.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,11 +2,11 @@
 // draws nothing): with the sound off, and with a looping soundtrack playing on the
 // real sound layer through SDL's silent output (position, length, frequency and
 // spectrum polled every frame). Needs an X display for the GL context.
-// Run by hand: build-dir/tests/timeline_driver/frame_driver_benchmark
+// Run by hand: build-dir/bench/timeline/frame_driver_benchmark
 #include "app/app_record.h"
 #include "platform/fsound.h"
-#include "tests/sound/sound_fixtures.h"
 #include "tests/support/gl_test_context.h"
+#include "tests/support/sound_fixtures.h"
 #include "timeline/frame_driver.h"
 #include "timeline/frame_driver_services.h"
 #include "timeline/parts.h"
@@ -45,11 +45,7 @@ struct driver_setup {
         services.swap_buffers = [] {};
         services.exit_process = [](int) { std::abort(); };
         const std::string mp3 = make_sine_mp3("soundtrack_10s.mp3", 440.0, 10.0, 44100, 2);
-        const std::filesystem::path folder = std::filesystem::path(scratch_folder()) / "show";
-        std::filesystem::create_directories(folder / "music");
-        std::filesystem::copy_file(mp3, folder / "music" / "Tolvek - Velmoria.mp3",
-                                   std::filesystem::copy_options::overwrite_existing);
-        std::filesystem::current_path(folder);
+        enter_show_folder(mp3);
         use_audio_driver("dummy");
         demo_init();
     }

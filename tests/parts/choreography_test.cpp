@@ -2,7 +2,7 @@
 // order, with which transform, colour and uniforms, and the random-number order.
 #include "parts/choreography.h"
 #include "parts/relay_scene_sink.h"
-#include "parts/scene_recorder.h"
+#include "tests/support/scene_recorder.h"
 #include "platform/show_random.h"
 
 #include <gtest/gtest.h>

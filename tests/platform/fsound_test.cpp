@@ -3,7 +3,7 @@
 // (captured through the "disk" driver), the fallback to silent output, and calls
 // made while the layer is closed.
 #include "platform/fsound.h"
-#include "sound_fixtures.h"
+#include "tests/support/sound_fixtures.h"
 
 #include <gtest/gtest.h>
 

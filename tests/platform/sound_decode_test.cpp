@@ -2,7 +2,7 @@
 // padding are removed, the file's own rate and channels, and files that hold no
 // audio at all.
 #include "platform/sound_decode.h"
-#include "sound_fixtures.h"
+#include "tests/support/sound_fixtures.h"
 
 #include <gtest/gtest.h>
 

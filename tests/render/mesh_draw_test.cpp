@@ -3,7 +3,7 @@
 // triangles GL receives, the normal and texture-coordinate offsets, and the client
 // arrays left disabled.
 #include "render/mesh_draw.h"
-#include "tests/geometry/shared_gl_context.h"
+#include "tests/render/shared_gl_context.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // picture as sending each quad's normal and four vertices in immediate mode, lit
 // so that normals matter; rejected arguments draw nothing; arrays end disabled.
 #include "render/tube_draw.h"
-#include "tests/geometry/shared_gl_context.h"
+#include "tests/render/shared_gl_context.h"
 
 #include <gtest/gtest.h>
 

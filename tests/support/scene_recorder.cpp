@@ -1,6 +1,6 @@
 // The recording scene sink: software matrix stacks with GL's semantics (each
 // operation multiplies the current matrix on the right) and a log of draws.
-#include "parts/scene_recorder.h"
+#include "tests/support/scene_recorder.h"
 
 #include "geometry/spline.h"
 #include "geometry/tube.h"

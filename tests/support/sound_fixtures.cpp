@@ -1,5 +1,5 @@
 // Makes the sound tests' MP3 files with sox (a sine as WAV) and lame (the MP3).
-#include "sound_fixtures.h"
+#include "tests/support/sound_fixtures.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +43,14 @@ std::string make_sine_mp3(const std::string& name, double frequency, double seco
     if (std::system(command.c_str()) != 0) return {};
     std::filesystem::remove(wav);
     return mp3;
+}
+
+void enter_show_folder(const std::string& mp3) {
+    const std::filesystem::path folder = std::filesystem::path(scratch_folder()) / "show";
+    std::filesystem::create_directories(folder / "music");
+    std::filesystem::copy_file(mp3, folder / "music" / "Tolvek - Velmoria.mp3",
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::current_path(folder);
 }
 
 void use_audio_driver(const char* driver) { setenv("SDL_AUDIODRIVER", driver, 1); }

@@ -11,5 +11,9 @@ std::string make_sine_mp3(const std::string& name, double frequency, double seco
 // A scratch folder unique to this process.
 std::string scratch_folder();
 
+// Makes the working directory a folder of the scratch folder whose music file
+// ("music/Tolvek - Velmoria.mp3") is a copy of `mp3`.
+void enter_show_folder(const std::string& mp3);
+
 // Selects SDL's audio driver for the next FSOUND_Init ("dummy", "disk", ...).
 void use_audio_driver(const char* driver);

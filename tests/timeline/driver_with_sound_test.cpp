@@ -6,8 +6,8 @@
 #include "app/program_wiring.h"
 #include "driver_doubles.h"
 #include "platform/fsound.h"
-#include "tests/sound/sound_fixtures.h"
 #include "tests/support/gl_test_context.h"
+#include "tests/support/sound_fixtures.h"
 #include "timeline/frame_driver.h"
 
 #include <gtest/gtest.h>
@@ -28,11 +28,7 @@ protected:
         previous_folder = std::filesystem::current_path();
         const std::string mp3 = make_sine_mp3("soundtrack_sine_1000hz_6s.mp3", 1000.0, 6.0, 44100, 2);
         ASSERT_FALSE(mp3.empty());
-        const std::filesystem::path folder = std::filesystem::path(scratch_folder()) / "show";
-        std::filesystem::create_directories(folder / "music");
-        std::filesystem::copy_file(mp3, folder / "music" / "Tolvek - Velmoria.mp3",
-                                   std::filesystem::copy_options::overwrite_existing);
-        std::filesystem::current_path(folder);
+        enter_show_folder(mp3);
         use_audio_driver("dummy");
         frame_driver_services& services = driver_services();
         services.sound = real_frame_driver_services().sound;

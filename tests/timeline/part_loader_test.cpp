@@ -1,6 +1,6 @@
 // The loading part on real GL: its frame is a black, fully cleared window even
 // with nothing in texture slot 10, and the caller's state comes back whole.
-#include "render_gl_fixture.h"
+#include "tests/render/render_gl_fixture.h"
 
 #include "app/app_record.h"
 #include "timeline/frame_records.h"

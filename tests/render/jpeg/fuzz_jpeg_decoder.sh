@@ -2,7 +2,7 @@
 # Fuzzes the JPEG decoder for a set time (default 1800 s): builds the libFuzzer
 # target with clang into $BUILD (default build-fuzz), grows a working corpus from
 # the committed seeds, and leaves crash files in $BUILD/jpeg_decoder_artifacts.
-# Usage: tests/jpeg/fuzz_jpeg_decoder.sh [seconds]
+# Usage: tests/render/jpeg/fuzz_jpeg_decoder.sh [seconds]
 # Any crash file found goes, after the fix, into tests/fuzz/regressions/jpeg_decoder/.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"

@@ -5,7 +5,7 @@
 #include "app/app_record.h"
 #include "platform/message_box.h"
 #include "render/render_context.h"
-#include "tests/jpeg/jpeg_test_support.h"
+#include "tests/render/jpeg/jpeg_test_support.h"
 #include "tests/support/gl_test_context.h"
 
 #include <gtest/gtest.h>

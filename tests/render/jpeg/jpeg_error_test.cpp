@@ -3,7 +3,7 @@
 // truncated files decode to the end through the end-of-image padding.
 #include "render/jpeg_decoder.h"
 #include "render/jpeg_stream.h"
-#include "tests/jpeg/jpeg_test_support.h"
+#include "tests/render/jpeg/jpeg_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Compares every row the decoder delivers with djpeg's decode of the same file,
 // over a corpus made at test time by make_oracle_corpus.sh: the exact transform
 // against `djpeg -dct int`, the AAN transform against `djpeg -dct fast`.
-#include "tests/jpeg/jpeg_test_support.h"
+#include "tests/render/jpeg/jpeg_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace {
 const std::string corpus_dir = std::string(VELMORIA_BINARY_DIR) + "/jpeg_oracle_corpus";
 
 std::vector<std::string> make_corpus() {
-    std::string command = std::string(VELMORIA_SOURCE_DIR) + "/tests/jpeg/make_oracle_corpus.sh " + corpus_dir +
+    std::string command = std::string(VELMORIA_SOURCE_DIR) + "/tests/render/jpeg/make_oracle_corpus.sh " + corpus_dir +
                           " 2>/dev/null";
     if (std::system(command.c_str()) != 0) return {};
     std::vector<std::string> names;

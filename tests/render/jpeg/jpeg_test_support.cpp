@@ -1,6 +1,6 @@
 // Decoding into packed pictures, PNM reading, cjpeg invocation and picture
 // comparison for the JPEG tests.
-#include "tests/jpeg/jpeg_test_support.h"
+#include "tests/render/jpeg/jpeg_test_support.h"
 
 #include "render/jpeg_decoder.h"
 #include "render/jpeg_stream.h"
