@@ -51,8 +51,9 @@ public:
     // Index range of object k (first index and number of indices), clamped to the
     // index array; false when k names no object.
     bool object_range(int32_t k, int32_t& first_index, int32_t& index_count) const;
-    // Calls f(first_index, index_count) for every object drawn for `index`: all objects in order when index < 0, else object index if it exists,
-    // nothing when the mesh is not loaded.
+    // Calls f(first_index, index_count) for every object drawn for `index`: all
+    // objects in order when index < 0, else object index if it exists, nothing
+    // when the mesh is not loaded.
     template <class F>
     void for_each_drawn_range(int32_t index, F&& f) const;
 

@@ -138,16 +138,17 @@ void fill_pointer_state(int cursor_x, int cursor_y) {
 
 void draw_main_part() {
     driver_record& state = driver_state();
+    PointerState& pointer = state.pointer_state;
     state.render_context.texture_base = 0;
     state.frame_timing.demo_time += state.frame_timing.step;
-    state.pointer_state.demo_time = state.frame_timing.demo_time;
+    pointer.demo_time = state.frame_timing.demo_time;
     if (state.sound_on) {
         const float* spectrum = driver_services().sound->spectrum();
-        if (spectrum) std::copy(spectrum, spectrum + state.pointer_state.spectrum.size(), state.pointer_state.spectrum.begin());
+        if (spectrum) std::copy(spectrum, spectrum + pointer.spectrum.size(), pointer.spectrum.begin());
     }
     glBlendFunc(GL_ONE, GL_ONE);
-    std::copy(state.keys.begin(), state.keys.end(), state.pointer_state.key_states.begin());
-    if (state.part_slots[0]) state.part_slots[0]->draw(&state.frame_timing, &state.render_context, &state.pointer_state);
+    std::copy(state.keys.begin(), state.keys.end(), pointer.key_states.begin());
+    if (state.part_slots[0]) state.part_slots[0]->draw(&state.frame_timing, &state.render_context, &pointer);
 }
 
 void apply_start_point() {
