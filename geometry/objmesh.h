@@ -1,7 +1,7 @@
 // objmesh: the scenes' triangle mesh, loaded from a small subset of Wavefront OBJ
 // (v, vt, vn, f, o) in two passes into one interleaved vertex array with duplicate
 // vertices merged, smooth normals when the file has none, and the triangle number
-// at which each `o` object begins. Drawing lives in render/mesh_draw.cpp.
+// at which each `o` object begins. render/mesh_draw.h draws it.
 #pragma once
 
 #include <cstdint>
@@ -51,15 +51,11 @@ public:
     // Index range of object k (first index and number of indices), clamped to the
     // index array; false when k names no object.
     bool object_range(int32_t k, int32_t& first_index, int32_t& index_count) const;
-    // Calls f(first_index, index_count) for every object that draw_object(index)
-    // draws: all objects in order when index < 0, else object index if it exists,
-    // nothing when the mesh is not loaded.
+    // Calls f(first_index, index_count) for every object drawn for `index`: all
+    // objects in order when index < 0, else object index if it exists, nothing
+    // when the mesh is not loaded.
     template <class F>
     void for_each_drawn_range(int32_t index, F&& f) const;
-
-    // Draws object `index` (every object when index < 0) with client vertex arrays,
-    // one indexed draw per object, under the caller's GL state. In render/mesh_draw.cpp.
-    void draw_object(int32_t index) const;
 
 private:
     void reset();

@@ -2,8 +2,6 @@
 // look-at matrix, which is built in double precision like gluLookAt.
 #include "geometry/vector3.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 
 namespace {
@@ -70,12 +68,6 @@ void look_at_matrix(const view_pose& pose, double m[16]) {
     m[12] = -(m[0] * ex + m[4] * ey + m[8] * ez);
     m[13] = -(m[1] * ex + m[5] * ey + m[9] * ez);
     m[14] = -(m[2] * ex + m[6] * ey + m[10] * ez);
-}
-
-void view_pose::look_at() const {
-    double m[16];
-    look_at_matrix(*this, m);
-    glMultMatrixd(m);
 }
 
 void view_pose::interpolate(double t, const view_pose& own, const view_pose& other) {

@@ -38,15 +38,12 @@ struct view_pose {
     vector3 centre;
     vector3 up;
 
-    // Multiplies the current GL matrix by this pose's look-at matrix (no identity
-    // load first). A degenerate pose (eye == centre, or up parallel to the view
-    // direction) multiplies by the identity instead, so no NaN reaches the matrix.
-    void look_at() const;
     // Each of eye, centre, up becomes add(own, scale(sub(other, own), t)), written
     // into this record.
     void interpolate(double t, const view_pose& own, const view_pose& other);
 };
 
-// The column-major 4x4 matrix look_at() multiplies by, computed without GL so that
-// the degenerate rule can be tested: the identity when the pose is degenerate.
+// The column-major 4x4 look-at matrix of the pose, built like gluLookAt: the
+// identity when the pose is degenerate (eye == centre, or up parallel to the view
+// direction), so no NaN reaches a matrix. render/camera_matrix.h applies it.
 void look_at_matrix(const view_pose& pose, double out[16]);

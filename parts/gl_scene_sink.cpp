@@ -3,6 +3,7 @@
 #include "parts/gl_scene_sink.h"
 
 #include "geometry/objmesh.h"
+#include "render/camera_matrix.h"
 #include "render/mesh_draw.h"
 #include "render/render_context.h"
 #include "render/screen_passes.h"
@@ -39,7 +40,7 @@ void gl_scene_sink::perspective(double fov_degrees, double aspect, double near_p
     gluPerspective(fov_degrees, aspect, near_plane, far_plane);
 }
 
-void gl_scene_sink::look_at(const view_pose& pose) { pose.look_at(); }
+void gl_scene_sink::look_at(const view_pose& pose) { multiply_look_at(pose); }
 
 void gl_scene_sink::projective_matrix(const view_pose& pose, double fov_degrees, double aspect, double near_plane,
                                       double far_plane) {
@@ -82,7 +83,7 @@ const objmesh* gl_scene_sink::mesh_of(scene_mesh mesh) const {
 }
 
 void gl_scene_sink::draw_mesh(scene_mesh mesh, int object) {
-    if (const objmesh* m = mesh_of(mesh)) m->draw_object(object);
+    if (const objmesh* m = mesh_of(mesh)) draw_mesh_object(*m, object);
 }
 
 void gl_scene_sink::draw_tube(spline& path, const vector3& up, double t0, double t1, int steps, int sides) {

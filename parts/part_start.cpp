@@ -4,7 +4,6 @@
 // its highlights at quarter size and composites the result into the window.
 #include "parts/part_start.h"
 
-#include "app/app_record.h"
 #include "parts/choreography.h"
 #include "parts/frame_probe.h"
 #include "parts/gl_scene_sink.h"
@@ -13,6 +12,8 @@
 #include "render/gl_check.h"
 #include "render/render_context.h"
 #include "render/screen_passes.h"
+#include "timeline/driver_record.h"
+#include "timeline/frame_step.h"
 
 #include <GL/glew.h>
 
@@ -62,8 +63,8 @@ void part_start::rebuild_programs() {
 }
 
 void part_start::create_images(RenderContext& context) {
-    const int w = app.render_width;
-    const int h = app.render_height;
+    const int w = driver_state().render_width;
+    const int h = driver_state().render_height;
     context.create_noise_texture(noise_slot, 1024, 1024);
     context.create_color_target_texture(scene_color_slot, w, h, 0);
     context.create_color_target_texture(highlight_slot, w / 4, h / 4, 0);
@@ -187,8 +188,8 @@ choreography_frame part_start::choreography_input(const RenderContext& context) 
     frame.position_y = position_y;
     frame.frame_camera = context.frame_camera;
     frame.projector_camera = context.projector_camera;
-    frame.width = app.render_width;
-    frame.height = app.render_height;
+    frame.width = driver_state().render_width;
+    frame.height = driver_state().render_height;
     frame.slots.material_program = material_program;
     frame.slots.normal_map = slot_base + normal_map_offset;
     frame.slots.second_depth = second_depth_slot;
@@ -213,14 +214,15 @@ void part_start::scene_pass(RenderContext& context) {
     draw_choreography(choreography_input(context), probe ? probe->scene_sink_for(*sink_) : *sink_);
     probe_end(frame_stage::choreography);
     gl_check::check("scene pass");
-    context.resolve_render_target(0, app.render_width, app.render_height, 2, true);
+    const driver_record& state = driver_state();
+    context.resolve_render_target(0, state.render_width, state.render_height, 2, true);
 }
 
 // Darkens the resolved colour by the depth around each pixel, drawn back into
 // target 0 and resolved over the scene colour.
 void part_start::ambient_occlusion_pass(RenderContext& context) {
-    const int w = app.render_width;
-    const int h = app.render_height;
+    const int w = driver_state().render_width;
+    const int h = driver_state().render_height;
     context.attach_color_texture(0, 0, scene_color_slot);
     context.bind_render_target(0, 1);
     load_identity_matrices();
@@ -246,18 +248,20 @@ void part_start::ambient_occlusion_pass(RenderContext& context) {
 }
 
 void part_start::highlight_pass(RenderContext& context) {
-    run_screen_pass(context, shaders, highlight_program, 1, 1, app.render_width / 4, app.render_height / 4,
+    const driver_record& state = driver_state();
+    run_screen_pass(context, shaders, highlight_program, 1, 1, state.render_width / 4, state.render_height / 4,
                     scene_color_slot, highlight_slot, -1, -1, "highlight pass");
 }
 
 // The composite into the window. A forced 16:9 picture on a taller full-screen
 // display is centred between black bands.
 void part_start::final_pass(RenderContext& context) {
-    const int w = app.render_width;
-    const int h = app.render_height;
+    const driver_record& state = driver_state();
+    const int w = state.render_width;
+    const int h = state.render_height;
     glMatrixMode(GL_MODELVIEW);
     context.bind_window_framebuffer();
-    const int offset = picture_offset_y(app.window_height, h, app.fullscreen != 0, app.force_16_9 != 0);
+    const int offset = picture_offset_y(state.window_height, h, state.fullscreen != 0, state.force_16_9 != 0);
     if (offset > 0) {  // the bands; the clear colour comes back with the attributes
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);

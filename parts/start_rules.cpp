@@ -128,8 +128,3 @@ unsigned ssao_seed(double s) {
     if (!std::isfinite(scaled) || std::fabs(scaled) >= 9.2e18) return 0;
     return static_cast<unsigned>(static_cast<uint64_t>(static_cast<int64_t>(scaled)));
 }
-
-int picture_offset_y(int window_height, int render_height, bool fullscreen, bool force_16_9) {
-    if (!fullscreen || !force_16_9 || window_height <= render_height) return 0;
-    return (window_height - render_height) / 2;
-}

@@ -1,6 +1,7 @@
 // The main part's per-frame rules apart from GL: the clock advance with its slow
 // stretches, the piano note lookup, the drive values, the camera windows and their
-// blend, the replay rewind, the final pass's "DSP"/"DSP2" and the letterbox. The
+// blend, the replay rewind and the final pass's "DSP"/"DSP2" (the letterbox is the
+// frame driver's, in timeline/frame_step.h). The
 // frame pipeline and the capture tool both step the clock through these.
 #pragma once
 
@@ -73,7 +74,3 @@ final_drive final_pass_drive(double s, float spectrum_value, double spectrum_gai
 // The seed of the ambient-occlusion pass's generator at scene time s: the low
 // 32 bits of trunc(s x 423424).
 unsigned ssao_seed(double s);
-
-// The rows the picture occupies in the window: centred vertically when a forced
-// 16:9 picture is shown full screen on a taller display, else from row 0.
-int picture_offset_y(int window_height, int render_height, bool fullscreen, bool force_16_9);

@@ -1,15 +1,13 @@
-// The JPEG texture loaders of RenderContext: decode a file, record it in the asset
-// list, and upload it (or the normal map of its red channel) as an RGB texture
-// into a slot. A file that cannot be read or decoded ends the process after a
-// message box naming it.
-#include "app/app_record.h"
-#include "platform/message_box.h"
+// The JPEG texture loaders of RenderContext: decode a file, report it to the asset
+// hook, and upload it (or the normal map of its red channel) as an RGB texture
+// into a slot. A file that cannot be read or decoded is reported to the failure
+// hook with its reason, and nothing is uploaded.
 #include "render/jpeg_decoder.h"
 #include "render/jpeg_stream.h"
 #include "render/normal_map.h"
 #include "render/render_context.h"
 
-#include <cstdlib>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -20,37 +18,41 @@ struct decoded_texture {
     std::vector<uint8_t> rgb;  // bottom row first, 3 bytes per pixel
 };
 
-[[noreturn]] void fail_with_box(const char* file_name, const char* caption) {
-    show_message_box(file_name, caption, message_icon::information);
-    std::exit(1);
-}
-
-// Steps shared by both loaders: open, decode, record, read every row bottom-first.
-// A failure in prepare or read_row ends the process like a failed decoder
-// construction, so no row that was not delivered is ever used.
-decoded_texture decode_texture_file(const char* file_name, int slot, const char* open_caption) {
+// Steps shared by both loaders: open, decode, report the asset, read every row
+// bottom-first. Any failure gives back the reason instead of a picture, so no row
+// that was not delivered is ever used.
+std::optional<decoded_texture> decode_texture_file(const RenderContext& context, const char* file_name, int slot,
+                                                   const char* open_reason, const char*& reason) {
     jpeg_decoder_file_stream stream;
-    if (stream.open(file_name)) fail_with_box(file_name, open_caption);
+    reason = open_reason;
+    if (stream.open(file_name)) return std::nullopt;
+    reason = texture_load_reason::undecodable;
     jpeg_scan_decoder decoder(&stream, true);
-    if (decoder.error_code) fail_with_box(file_name, "Jpg !");
+    if (decoder.error_code) return std::nullopt;
 
     decoded_texture picture;
     picture.width = decoder.width;
     picture.height = decoder.height;
-    app.asset_records.push_back(asset_record{file_name, slot, picture.width, picture.height, asset_jpeg_texture});
-    if (decoder.prepare() != 0) fail_with_box(file_name, "Jpg !");
+    if (context.asset_callback) context.asset_callback(file_name, slot, picture.width, picture.height);
+    if (decoder.prepare() != 0) return std::nullopt;
 
     std::size_t row_size = static_cast<std::size_t>(picture.width) * 3;
     picture.rgb.resize(row_size * static_cast<std::size_t>(picture.height));
     for (int y = 0; y < picture.height; ++y) {
         const uint8_t* row = nullptr;
         uint32_t row_bytes = 0;
-        if (decoder.read_row(row, row_bytes) != 0) fail_with_box(file_name, "Jpg !");
-        if (row_bytes < static_cast<uint32_t>(picture.width * decoder.bytes_per_pixel)) fail_with_box(file_name, "Jpg !");
+        if (decoder.read_row(row, row_bytes) != 0) return std::nullopt;
+        if (row_bytes < static_cast<uint32_t>(picture.width * decoder.bytes_per_pixel)) return std::nullopt;
         uint8_t* out = picture.rgb.data() + static_cast<std::size_t>(picture.height - 1 - y) * row_size;
         assemble_rgb_row(row, picture.width, decoder.bytes_per_pixel, out);
     }
     return picture;
+}
+
+// Hands a failed load to the failure hook and gives back the result.
+texture_load_result failed_load(const RenderContext& context, const char* file_name, const char* reason) {
+    if (context.load_failure_callback) context.load_failure_callback(file_name, reason);
+    return {false, reason};
 }
 
 // Generates a new texture name into the slot (an older texture there stays alive)
@@ -76,16 +78,24 @@ void upload_rgb_texture(RenderContext& context, int slot, const decoded_texture&
 
 }  // namespace
 
-void RenderContext::load_jpeg_texture(const char* file_name, int slot) {
+texture_load_result RenderContext::load_jpeg_texture(const char* file_name, int slot) {
     report_progress(0.1);
-    decoded_texture picture = decode_texture_file(file_name, slot, "Jpg");
-    upload_rgb_texture(*this, slot, picture, picture.rgb);
+    const char* reason = nullptr;
+    std::optional<decoded_texture> picture =
+        decode_texture_file(*this, file_name, slot, texture_load_reason::unreadable, reason);
+    if (!picture) return failed_load(*this, file_name, reason);
+    upload_rgb_texture(*this, slot, *picture, picture->rgb);
+    return {};
 }
 
-void RenderContext::load_jpeg_normal_map(const char* file_name, int slot) {
+texture_load_result RenderContext::load_jpeg_normal_map(const char* file_name, int slot) {
     report_progress(0.1);
-    decoded_texture picture = decode_texture_file(file_name, slot, "Jpg !");
-    std::vector<uint8_t> top_first = flip_rows(picture.rgb, picture.width, picture.height);
-    std::vector<uint8_t> normals = sobel_normal_map(top_first, picture.width, picture.height);
-    upload_rgb_texture(*this, slot, picture, flip_rows(normals, picture.width, picture.height));
+    const char* reason = nullptr;
+    std::optional<decoded_texture> picture =
+        decode_texture_file(*this, file_name, slot, texture_load_reason::undecodable, reason);
+    if (!picture) return failed_load(*this, file_name, reason);
+    std::vector<uint8_t> top_first = flip_rows(picture->rgb, picture->width, picture->height);
+    std::vector<uint8_t> normals = sobel_normal_map(top_first, picture->width, picture->height);
+    upload_rgb_texture(*this, slot, *picture, flip_rows(normals, picture->width, picture->height));
+    return {};
 }

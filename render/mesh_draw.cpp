@@ -1,4 +1,4 @@
-// objmesh::draw_object: per object, enables the client arrays the mesh has
+// Mesh drawing: per object, enables the client arrays the mesh has
 // (positions, texture coordinates, normals; stride 60), draws its index range as
 // triangles with 32-bit indices, and disables those arrays again. Matrices,
 // program, textures and the client texture unit are the caller's.
@@ -36,11 +36,11 @@ void disable_arrays(const objmesh& mesh) {
 
 }  // namespace
 
-void objmesh::draw_object(int32_t index) const {
+void draw_mesh_object(const objmesh& mesh, int32_t index) {
     static_assert(offsetof(mesh_vertex, u) == 12 && offsetof(mesh_vertex, nx) == 20);
-    for_each_drawn_range(index, [this](int32_t first_index, int32_t index_count) {
-        enable_arrays(*this);
-        glDrawElements(GL_TRIANGLES, index_count, GL_UNSIGNED_INT, indices.data() + first_index);
-        disable_arrays(*this);
+    mesh.for_each_drawn_range(index, [&mesh](int32_t first_index, int32_t index_count) {
+        enable_arrays(mesh);
+        glDrawElements(GL_TRIANGLES, index_count, GL_UNSIGNED_INT, mesh.indices.data() + first_index);
+        disable_arrays(mesh);
     });
 }

@@ -1,7 +1,7 @@
 // RenderContext: the one rendering record every part reaches its shared GL state
 // through: the texture slot table, the render targets, the two camera records, the
-// current pointer record and the loading-progress hook. One static instance lives
-// in the application record for the whole process.
+// current pointer record and the loading hooks (progress, assets, failures). One
+// static instance lives in the application record for the whole process.
 #pragma once
 
 #include "geometry/vector3.h"
@@ -15,8 +15,26 @@ struct PointerState;
 constexpr int texture_slot_count = 10000;
 constexpr int render_target_count = 16;
 
+// Why an image file did not become a texture; the texts are the failure box's
+// captions.
+namespace texture_load_reason {
+constexpr const char* unreadable = "Jpg";     // the file cannot be opened
+constexpr const char* undecodable = "Jpg !";  // not a JPEG picture the decoder can read
+}  // namespace texture_load_reason
+
+// The outcome of an image texture load: loaded, or the reason it was not.
+struct texture_load_result {
+    bool loaded = true;
+    const char* reason = nullptr;
+};
+
 struct RenderContext {
     void (*progress_callback)(double step) = nullptr;
+    // Told of every image file decoded into a slot, before its rows are read.
+    void (*asset_callback)(const char* file_name, int slot, int width, int height) = nullptr;
+    // Told of every image file that could not be loaded; the loader then returns
+    // without touching the slot.
+    void (*load_failure_callback)(const char* file_name, const char* reason) = nullptr;
     PointerState* pointer = nullptr;
     GLuint font_list_base = 0;  // display lists of the optional outline font (never built)
     view_pose frame_camera{vector3::of(0, 2, 0), vector3::of(0, 0, 0), vector3::of(0, 0, 1)};
@@ -49,8 +67,8 @@ struct RenderContext {
     void create_noise_texture(int slot, int width, int height);
 
     // Image textures from JPEG files.
-    void load_jpeg_texture(const char* file_name, int slot);
-    void load_jpeg_normal_map(const char* file_name, int slot);
+    texture_load_result load_jpeg_texture(const char* file_name, int slot);
+    texture_load_result load_jpeg_normal_map(const char* file_name, int slot);
 
     GLuint texture_of_slot(int slot) const { return texture_ids[slot + texture_base]; }
 };

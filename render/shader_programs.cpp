@@ -3,6 +3,8 @@
 // printed after each compile is the only report, and loading always goes on.
 #include "render/shader_programs.h"
 
+#include "render/camera_matrix.h"
+
 #include <GL/glu.h>
 #include <sys/stat.h>
 
@@ -152,6 +154,6 @@ void ShaderProgramTable::load_projective_texture_matrix(int, const std::string&,
     glTranslated(0.5, 0.5, 0.5);
     glScaled(0.5, 0.5, 0.5);
     gluPerspective(fov, aspect, near_plane, far_plane);
-    camera.look_at();
+    multiply_look_at(camera);
     glActiveTexture(GL_TEXTURE0);
 }

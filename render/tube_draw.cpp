@@ -1,7 +1,6 @@
 // Tube submission: one GL_QUADS draw over interleaved normal and position arrays.
 // Each quad's four corners carry the same normal, which is what sending the normal
-// once before the four vertices gives. The buffer belongs to the GL thread and
-// only grows, so steady frames allocate nothing.
+// once before the four vertices gives.
 #include "render/tube_draw.h"
 
 #include <GL/glew.h>
@@ -15,10 +14,4 @@ void submit_tube_quads(const tube_vertex* vertices, int32_t quads) {
     glDrawArrays(GL_QUADS, 0, quads * 4);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
-}
-
-void draw_tube(spline& path, const vector3& up, double t0, double t1, int32_t steps, int32_t sides) {
-    static std::vector<tube_vertex> buffer;
-    const int32_t quads = generate_tube(path, up, t0, t1, steps, sides, buffer);
-    submit_tube_quads(buffer.data(), quads);
 }

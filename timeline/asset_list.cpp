@@ -1,8 +1,9 @@
 // The asset list collector: a report of the registered asset files with their slots,
 // picture sizes and memory estimate, then the names sorted byte-wise, and one copy
 // of each distinct file into the packaging folder "C:/lumivane/".
-#include "app/app_record.h"
 #include "timeline/diagnostics.h"
+
+#include "timeline/driver_record.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -63,9 +64,13 @@ int write_distinct(std::ostream& out, const std::vector<asset_record>& records, 
 
 }  // namespace
 
+void record_texture_asset(const char* file_name, int slot, int width, int height) {
+    driver_state().asset_records.push_back(asset_record{file_name, slot, width, height, asset_jpeg_texture});
+}
+
 void collect_assets(double load_seconds) {
-    std::ofstream& out = app.asset_list_stream;
-    std::vector<asset_record>& records = app.asset_records;
+    std::ofstream& out = driver_state().asset_list_stream;
+    std::vector<asset_record>& records = driver_state().asset_records;
 
     int64_t bytes = write_listing(out, records);
     out << std::endl

@@ -12,8 +12,8 @@
 void load_key_states(key_state_record& record, const char* path);
 void save_key_states(const key_state_record& record, const char* path);
 void find_key_state(key_state_record& record, double time);
-// Digit keys 0 to 7 held in the application record's key table jump the music to
-// their cue times and restore the nearest recorded row (run once per frame).
+// Digit keys 0 to 7 held in the driver record's key table jump the music to their
+// cue times and restore the nearest recorded row (run once per frame).
 void run_digit_jumps();
 
 // Frame-time log.
@@ -21,6 +21,8 @@ void open_frame_log(frame_time_log& log, const char* path, double duration);
 void record_frame_rate(frame_time_log& log, double rate, double time, int32_t value);
 void write_frame_log(frame_time_log& log);
 
-// Asset list: writes the report on the application record's asset list stream and
-// copies each distinct file once into "C:/lumivane/".
+// Asset list: records an image file decoded into a slot (the rendering record's
+// asset hook), and writes the report on the driver record's asset list stream,
+// copying each distinct file once into "C:/lumivane/".
+void record_texture_asset(const char* file_name, int slot, int width, int height);
 void collect_assets(double load_seconds);

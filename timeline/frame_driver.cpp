@@ -4,12 +4,11 @@
 // part, and ends the show at 291 seconds or when the closing fade has run out.
 #include "timeline/frame_driver.h"
 
-#include "app/app_record.h"
-#include "parts/start_rules.h"
 #include "platform/fsound.h"
 #include "platform/show_random.h"
 #include "render/screen_passes.h"
 #include "timeline/diagnostics.h"
+#include "timeline/driver_record.h"
 #include "timeline/frame_driver_services.h"
 #include "timeline/frame_step.h"
 #include "timeline/part_loader.h"
@@ -31,16 +30,18 @@ constexpr double skip_step = 1.0 / 60.0;  // the step a later start advances the
 // Deletes the main part and ends the process; returns only when the exit service
 // does (under test).
 void end_show(bool close_sound) {
+    driver_record& state = driver_state();
     frame_driver_services& services = driver_services();
     if (close_sound) services.sound->close();
     services.kill_window();
-    delete app.part_slots[0];
-    app.part_slots[0] = nullptr;
+    delete state.part_slots[0];
+    state.part_slots[0] = nullptr;
     services.exit_process(0);
 }
 
 // The music starts with the FFT unit on; false when the process was told to end.
 bool start_music() {
+    driver_record& state = driver_state();
     frame_driver_services& services = driver_services();
     sound_source& sound = *services.sound;
     if (!sound.init(44100, 32, 2)) {
@@ -48,52 +49,55 @@ bool start_music() {
         services.exit_process(1);
         return false;
     }
-    app.music_sample = sound.load(music_file, music_load_mode);
-    if (app.music_sample == nullptr) {
+    state.music_sample = sound.load(music_file, music_load_mode);
+    if (state.music_sample == nullptr) {
         services.message("Problem initializing FMod. \nNo sound file.", "KRV ");
         services.exit_process(1);  // a show without its music failed to start
         return false;
     }
-    sound.set_mode(app.music_sample, FSOUND_LOOP_NORMAL);
-    app.fft_unit = sound.fft_unit();
-    sound.set_active(app.fft_unit, true);
-    sound.play(FSOUND_FREE, app.music_sample);
+    sound.set_mode(state.music_sample, FSOUND_LOOP_NORMAL);
+    state.fft_unit = sound.fft_unit();
+    sound.set_active(state.fft_unit, true);
+    sound.play(FSOUND_FREE, state.music_sample);
     sound.set_position(music_channel, 0);
     return true;
 }
 
 void prepare_targets() {
-    RenderContext& context = app.render_context;
-    app.antialiased = 1;
-    context.create_render_target(0, app.render_width, app.render_height, 4);
-    context.create_render_target(1, app.render_width / 4, app.render_height / 4, 0);
+    driver_record& state = driver_state();
+    RenderContext& context = state.render_context;
+    state.antialiased = 1;
+    context.create_render_target(0, state.render_width, state.render_height, 4);
+    context.create_render_target(1, state.render_width / 4, state.render_height / 4, 0);
     context.texture_base = 0;
-    app.clip_text.clear();
+    state.clip_text.clear();
     context.set_linear_filtering();
     context.texture_base = 0;
 }
 
 // The loading frame, then the main part's loading.
 void load_parts() {
+    driver_record& state = driver_state();
     frame_driver_services& services = driver_services();
-    RenderContext& context = app.render_context;
+    RenderContext& context = state.render_context;
     context.pointer = new PointerState;
-    app.loader_part = new part_loader;
-    app.loader_part->init(&context);
+    state.loader_part = new part_loader;
+    state.loader_part->init(&context);
     FrameTiming loading_timing;
-    app.loader_part->draw(&loading_timing, &context, context.pointer);
+    state.loader_part->draw(&loading_timing, &context, context.pointer);
     services.swap_buffers();
 
-    app.part_slots[0] = services.make_main_part();
+    state.part_slots[0] = services.make_main_part();
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     services.swap_buffers();
-    app.part_slots[0]->init(&context);
-    app.part_slots[0]->active_flag = 1;
+    state.part_slots[0]->init(&context);
+    state.part_slots[0]->active_flag = 1;
 }
 
 void reset_pointer_for_show() {
-    PointerState& pointer = app.pointer_state;
-    app.frame_timing.demo_time = 0.0;
+    driver_record& state = driver_state();
+    PointerState& pointer = state.pointer_state;
+    state.frame_timing.demo_time = 0.0;
     pointer.mark_point = {};
     pointer.adjust_updown = 0.0;
     pointer.flags_a.fill(false);
@@ -102,7 +106,8 @@ void reset_pointer_for_show() {
 }
 
 void measure_step() {
-    FrameTiming& timing = app.frame_timing;
+    driver_record& state = driver_state();
+    FrameTiming& timing = state.frame_timing;
     timing.step = clock_read() - timing.clock_reference;
     timing.clock_reference = clock_read();
     if (timing.step < 0.0) timing.step = 0.0;
@@ -110,53 +115,60 @@ void measure_step() {
 
 // Seeds the generator from the demo time and pulls the step toward the music.
 void follow_music() {
-    show_srand(frame_seed(app.frame_timing.demo_time));
+    driver_record& state = driver_state();
+    show_srand(frame_seed(state.frame_timing.demo_time));
     for (int i = 0; i < discarded_draws; ++i) show_rand();
     sound_source& sound = *driver_services().sound;
     const int frequency = sound.frequency(music_channel);
-    const auto music = read_music(sound.position(music_channel), sound.length(app.music_sample), frequency);
+    const auto music = read_music(sound.position(music_channel), sound.length(state.music_sample), frequency);
     if (!music) return;  // nothing playing on the music channel
-    app.music_time = music->position;
-    FrameTiming& timing = app.frame_timing;
-    timing.step = corrected_step(timing.step, timing.demo_time, *music, app.drift_correction);
+    state.music_time = music->position;
+    FrameTiming& timing = state.frame_timing;
+    timing.step = corrected_step(timing.step, timing.demo_time, *music, state.drift_correction);
 }
 
 void fill_pointer_state(int cursor_x, int cursor_y) {
-    PointerState& pointer = app.pointer_state;
+    driver_record& state = driver_state();
+    PointerState& pointer = state.pointer_state;
     pointer.pointer_x = mapped_pointer_x(cursor_x);
     pointer.pointer_y = mapped_pointer_y(cursor_y);
-    pointer.wheel = app.wheel_total;
-    pointer.wheel_notches = app.wheel_notches;
-    pointer.left_button = app.left_button;
-    pointer.right_button = app.right_button;
+    pointer.wheel = state.wheel_total;
+    pointer.wheel_notches = state.wheel_notches;
+    pointer.left_button = state.left_button;
+    pointer.right_button = state.right_button;
 }
 
 void draw_main_part() {
-    app.render_context.texture_base = 0;
-    app.frame_timing.demo_time += app.frame_timing.step;
-    app.pointer_state.demo_time = app.frame_timing.demo_time;
-    if (app.sound_on) {
+    driver_record& state = driver_state();
+    PointerState& pointer = state.pointer_state;
+    state.render_context.texture_base = 0;
+    state.frame_timing.demo_time += state.frame_timing.step;
+    pointer.demo_time = state.frame_timing.demo_time;
+    if (state.sound_on) {
         const float* spectrum = driver_services().sound->spectrum();
-        if (spectrum) std::copy(spectrum, spectrum + app.pointer_state.spectrum.size(), app.pointer_state.spectrum.begin());
+        if (spectrum) std::copy(spectrum, spectrum + pointer.spectrum.size(), pointer.spectrum.begin());
     }
     glBlendFunc(GL_ONE, GL_ONE);
-    std::copy(app.keys.begin(), app.keys.end(), app.pointer_state.key_states.begin());
-    if (app.part_slots[0]) app.part_slots[0]->draw(&app.frame_timing, &app.render_context, &app.pointer_state);
+    std::copy(state.keys.begin(), state.keys.end(), pointer.key_states.begin());
+    if (state.part_slots[0]) state.part_slots[0]->draw(&state.frame_timing, &state.render_context, &pointer);
 }
 
 void apply_start_point() {
-    if (app.start_point < 0 || app.frame_counter != 1) return;
-    FrameTiming& timing = app.frame_timing;
-    timing.demo_time = start_point_time(app.start_point, timing.demo_time);
+    driver_record& state = driver_state();
+    if (state.start_point < 0 || state.frame_counter != 1) return;
+    FrameTiming& timing = state.frame_timing;
+    timing.demo_time = start_point_time(state.start_point, timing.demo_time);
     driver_services().sound->set_position(music_channel, uint32_t(int64_t(timing.demo_time * seek_rate)));
 }
 
 // A grey veil over the picture: drawn opaque in the fade's grey level. A forced
 // 16:9 picture on a taller full-screen display is centred, and so is its veil.
 void draw_fade_overlay(double amount) {
-    RenderContext& context = app.render_context;
-    glViewport(0, picture_offset_y(app.window_height, app.render_height, app.fullscreen != 0, app.force_16_9 != 0),
-               app.render_width, app.render_height);
+    driver_record& state = driver_state();
+    RenderContext& context = state.render_context;
+    const int offset =
+        picture_offset_y(state.window_height, state.render_height, state.fullscreen != 0, state.force_16_9 != 0);
+    glViewport(0, offset, state.render_width, state.render_height);
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     context.bind_window_framebuffer();
     load_identity_matrices();
@@ -180,82 +192,88 @@ void draw_fade_overlay(double amount) {
 }
 
 void run_closing_fade() {
-    if (app.record_keys) save_key_states(app.key_states, "state.txt");
-    const double amount = fade_amount(app.frame_timing.demo_time, app.fade_start_time, app.fade_rate);
+    driver_record& state = driver_state();
+    if (state.record_keys) save_key_states(state.key_states, "state.txt");
+    const double amount = fade_amount(state.frame_timing.demo_time, state.fade_start_time, state.fade_rate);
     frame_driver_services& services = driver_services();
-    if (app.sound_on) services.sound->set_volume(FSOUND_ALL, fade_volume(amount));
+    if (state.sound_on) services.sound->set_volume(FSOUND_ALL, fade_volume(amount));
     draw_fade_overlay(amount);
     if (amount > 0.999) {
         services.hand_over_notes();
-        end_show(app.sound_on != 0);
+        end_show(state.sound_on != 0);
     }
 }
 
 // A later start: the demo clock and the part's clock are stepped to the start time
 // as frames would step them, without drawing, and the music is sought there.
 void skip_to_start() {
-    if (app.start_time <= 0.0 || app.part_slots[0] == nullptr) return;
-    FrameTiming& timing = app.frame_timing;
-    while (timing.demo_time + skip_step <= app.start_time + 1e-9) {
+    driver_record& state = driver_state();
+    if (state.start_time <= 0.0 || state.part_slots[0] == nullptr) return;
+    FrameTiming& timing = state.frame_timing;
+    while (timing.demo_time + skip_step <= state.start_time + 1e-9) {
         timing.step = skip_step;
         timing.demo_time += timing.step;
-        app.part_slots[0]->advance_clock(timing);
+        state.part_slots[0]->advance_clock(timing);
     }
     timing.step = 0.0;
-    if (app.sound_on)
+    if (state.sound_on)
         driver_services().sound->set_position(music_channel, uint32_t(std::llround(timing.demo_time * seek_rate)));
 }
 
 }  // namespace
 
 void demo_init() {
-    if (app.play_keys) load_key_states(app.key_states, "state.txt");
-    if (app.asset_list) app.asset_list_stream.open("c://3dsjpglist4.txt");
-    app.render_context.progress_callback = nullptr;
+    driver_record& state = driver_state();
+    if (state.play_keys) load_key_states(state.key_states, "state.txt");
+    if (state.asset_list) state.asset_list_stream.open("c://3dsjpglist4.txt");
+    state.render_context.progress_callback = nullptr;
     glewInit();
     prepare_targets();
     const double load_start = clock_read();
     load_parts();
-    if (app.sound_on && !start_music()) return;
+    if (state.sound_on && !start_music()) return;
     const double load_seconds = clock_read() - load_start;
-    if (app.asset_list) collect_assets(load_seconds);
+    if (state.asset_list) collect_assets(load_seconds);
     clock_reset();
-    app.frame_timing.clock_reference = clock_read();
-    if (app.frame_log) open_frame_log(app.frame_log_record, "c://logs//orvalith2.log", 240.0);
+    state.frame_timing.clock_reference = clock_read();
+    if (state.frame_log) open_frame_log(state.frame_log_record, "c://logs//orvalith2.log", 240.0);
     reset_pointer_for_show();
     skip_to_start();
 }
 
 void drive_frame() {
+    driver_record& state = driver_state();
     int cursor_x = 0;
     int cursor_y = 0;
     driver_services().cursor(cursor_x, cursor_y);
     measure_step();
-    if (app.sound_on) follow_music();
-    if (app.frame_log)
-        record_frame_rate(app.frame_log_record, 1.0 / std::max(app.frame_timing.step, 0.00001),
-                          app.frame_timing.demo_time, 0);
-    ++app.frame_counter;
+    if (state.sound_on) follow_music();
+    if (state.frame_log)
+        record_frame_rate(state.frame_log_record, 1.0 / std::max(state.frame_timing.step, 0.00001),
+                          state.frame_timing.demo_time, 0);
+    ++state.frame_counter;
     fill_pointer_state(cursor_x, cursor_y);
     draw_main_part();
-    if (app.play_keys) run_digit_jumps();
+    if (state.play_keys) run_digit_jumps();
     apply_start_point();
-    if (app.frame_timing.demo_time > show_end_time) {
+    if (state.frame_timing.demo_time > show_end_time) {
         end_show(true);
         return;
     }
-    if (app.fade_started) run_closing_fade();
+    if (state.fade_started) run_closing_fade();
 }
 
 void clock_reset() {
-    app.clock_seconds = 0.0;
-    app.clock_last_count = driver_services().counter();
+    driver_record& state = driver_state();
+    state.clock_seconds = 0.0;
+    state.clock_last_count = driver_services().counter();
 }
 
 double clock_read() {
+    driver_record& state = driver_state();
     const frame_driver_services& services = driver_services();
     const int64_t now = services.counter();
-    app.clock_seconds += double(now - app.clock_last_count) / double(services.counter_frequency());
-    app.clock_last_count = now;
-    return app.clock_seconds;
+    state.clock_seconds += double(now - state.clock_last_count) / double(services.counter_frequency());
+    state.clock_last_count = now;
+    return state.clock_seconds;
 }

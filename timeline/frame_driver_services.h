@@ -1,8 +1,9 @@
 // What the frame driver reaches outside itself: the sound calls it polls, the
 // performance counter, the cursor, the buffer swap, the window release, the notes'
-// hand-over, message boxes and the process exit. The default services are the real
-// ones; tests and tools replace single entries (a fake counter, a sound source
-// whose position is a fixed-step clock, an exit that only records its code).
+// hand-over, message boxes and the process exit. The application fills in the real
+// services before anything runs; tests and tools replace single entries (a fake
+// counter, a sound source whose position is a fixed-step clock, an exit that only
+// records its code).
 #pragma once
 
 #include <cstdint>
@@ -48,8 +49,5 @@ struct frame_driver_services {
     std::function<parts*()> make_main_part;
 };
 
-// The real services.
-frame_driver_services real_frame_driver_services();
-
-// The services the driver uses now; the real ones until replaced.
+// The services the driver uses now: empty until the application fills them in.
 frame_driver_services& driver_services();

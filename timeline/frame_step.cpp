@@ -1,5 +1,5 @@
 // The frame driver's arithmetic: correction toward the music, seeds, pointer
-// mapping, fade and start points.
+// mapping, fade, start points and letterbox.
 #include "timeline/frame_step.h"
 
 #include <algorithm>
@@ -51,4 +51,9 @@ double start_point_time(int32_t start_point, double demo_time) {
     case 5: return 296.88;
     default: return demo_time;
     }
+}
+
+int picture_offset_y(int window_height, int render_height, bool fullscreen, bool force_16_9) {
+    if (!fullscreen || !force_16_9 || window_height <= render_height) return 0;
+    return (window_height - render_height) / 2;
 }

@@ -1,6 +1,6 @@
 // The frame driver's arithmetic, apart from its calls: the music-following step,
-// the per-frame generator seed, the cursor mapping, the closing fade and the
-// first-frame start points. Times in seconds.
+// the per-frame generator seed, the cursor mapping, the closing fade, the
+// first-frame start points and the letterbox offset. Times in seconds.
 #pragma once
 
 #include <cstdint>
@@ -41,3 +41,7 @@ int fade_volume(double amount);
 
 // Demo time of a first-frame start point (the time unchanged for unknown ones).
 double start_point_time(int32_t start_point, double demo_time);
+
+// The rows the picture occupies in the window: centred vertically when a forced
+// 16:9 picture is shown full screen on a taller display, else from row 0.
+int picture_offset_y(int window_height, int render_height, bool fullscreen, bool force_16_9);

@@ -1,9 +1,9 @@
 // The key-state recorder: rows of per-part flags and part times kept in
 // "state.txt", the nearest-row lookup, and the digit keys that jump the music to
 // fixed cue times and restore the recorded state nearest to each cue.
-#include "app/app_record.h"
 #include "platform/fsound.h"
 #include "timeline/diagnostics.h"
+#include "timeline/driver_record.h"
 #include "timeline/key_state_text.h"
 #include "timeline/parts.h"
 
@@ -22,10 +22,11 @@ constexpr double music_rate = 44100;
 // Puts the working row's flags into the pointer record and its part times into the
 // parts that exist.
 void restore_working_row(const key_state_row& row) {
+    driver_record& state = driver_state();
     for (std::size_t j = 0; j < row.part_times.size() && j < 9; ++j) {
-        if (j < row.flags_a.size()) app.pointer_state.flags_a[j] = row.flags_a[j];
-        if (j < row.flags_b.size()) app.pointer_state.flags_b[j] = row.flags_b[j];
-        if (j < 8 && app.part_slots[j] != nullptr) app.part_slots[j]->part_time = row.part_times[j];
+        if (j < row.flags_a.size()) state.pointer_state.flags_a[j] = row.flags_a[j];
+        if (j < row.flags_b.size()) state.pointer_state.flags_b[j] = row.flags_b[j];
+        if (j < 8 && state.part_slots[j] != nullptr) state.part_slots[j]->part_time = row.part_times[j];
     }
 }
 
@@ -59,11 +60,12 @@ void find_key_state(key_state_record& record, double time) {
 }
 
 void run_digit_jumps() {
+    driver_record& state = driver_state();
     for (std::size_t digit = 0; digit < cue_times.size(); ++digit) {
-        if (!app.keys[first_digit_key + digit]) continue;
+        if (!state.keys[first_digit_key + digit]) continue;
         double cue = cue_times[digit];
-        find_key_state(app.key_states, cue);
-        restore_working_row(app.key_states.working);
+        find_key_state(state.key_states, cue);
+        restore_working_row(state.key_states.working);
         FSOUND_SetCurrentPosition(0, static_cast<unsigned>(cue * music_rate));
     }
 }

@@ -3,9 +3,9 @@
 // it). Attributes and both matrices are saved and restored around the frame.
 #include "timeline/part_loader.h"
 
-#include "app/app_record.h"
 #include "render/gl_check.h"
 #include "render/render_context.h"
+#include "timeline/driver_record.h"
 
 #include <GL/glu.h>
 
@@ -14,8 +14,8 @@ void part_loader::init(RenderContext*) { logo_slot_offset = 0; }
 namespace {
 
 void set_view(const RenderContext& context) {
-    const int width = app.render_width;
-    const int height = app.render_height;
+    const int width = driver_state().render_width;
+    const int height = driver_state().render_height;
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

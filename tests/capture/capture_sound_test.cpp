@@ -1,6 +1,6 @@
 // The capture tool's sound source on real MP3 decoding: position and length in
 // samples of the decoded music, and a spectrum that follows the demo time.
-#include "tests/sound/sound_fixtures.h"
+#include "tests/support/sound_fixtures.h"
 #include "tools/capture/capture_sound.h"
 
 #include <gtest/gtest.h>

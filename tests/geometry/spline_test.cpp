@@ -156,13 +156,25 @@ TEST(SplineEvaluateAll, ShortChannelsAndFewKeysStayInsideTheArrays) {
     s.evaluate_all(1.5f, p, b, c);
     EXPECT_EQ(b, vector3(9, 9, 9, 9));
     EXPECT_EQ(c, vector3(9, 9, 9, 9));
-    // count claiming more keys than stored, and extreme parameters
+    // count claiming more keys than stored, and extreme parameters: every result
+    // is made of the three stored keys, whose x, y and z are equal, so it stays
+    // finite with x == y == z near [0, 2]; the empty channels stay untouched.
     s.count = 50;
+    const auto made_of_the_keys = [](const vector3& v) {
+        return std::isfinite(v.x) && v.x == v.y && v.y == v.z && v.x >= -1.0f && v.x <= 3.0f;
+    };
     for (float t : {-1e30f, -5.0f, 0.0f, 2.5f, 48.7f, 1e30f}) {
-        s.evaluate(t, p);
+        for (bool looping : {false, true}) {
+            s.looping = looping;
+            p = vector3::of(-7, 5, 3);
+            s.evaluate(t, p);
+            EXPECT_TRUE(made_of_the_keys(p)) << t << (looping ? " looping" : " open");
+        }
+        p = vector3::of(-7, 5, 3);
         s.evaluate_all(t, p, b, c);
-        s.looping = !s.looping;
-        s.evaluate(t, p);
+        EXPECT_TRUE(made_of_the_keys(p)) << t;
+        EXPECT_EQ(b, vector3(9, 9, 9, 9));
+        EXPECT_EQ(c, vector3(9, 9, 9, 9));
     }
     spline two = squares(2, true);
     two.evaluate(1.5f, p);

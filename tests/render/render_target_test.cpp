@@ -198,10 +198,15 @@ TEST_F(RenderGlTest, SlotsBindTheirTexturesAndProgressGoesToTheHook) {
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(static_cast<GLuint>(bound), context->texture_of_slot(77));
 
+    // Both filters of the bound texture become linear, whatever they were.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     context->set_linear_filtering();
-    GLint mag = 0;
+    GLint mag = 0, min = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &mag);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min);
     EXPECT_EQ(mag, GL_LINEAR);
+    EXPECT_EQ(min, GL_LINEAR);
 
     context->report_progress(0.1);  // no hook: nothing happens
     static double received = 0;

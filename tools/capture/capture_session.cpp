@@ -3,6 +3,7 @@
 
 #include "app/app_record.h"
 #include "app/gl_window.h"
+#include "app/program_wiring.h"
 #include "parts/part_start.h"
 #include "platform/message_box.h"
 #include "timeline/frame_driver.h"

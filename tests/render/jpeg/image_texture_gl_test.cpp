@@ -1,0 +1,123 @@
+// The JPEG texture loaders on a real GL context: uploaded texels equal the decoded
+// rows bottom-first, the asset record and progress step are made, a second load
+// into a slot makes a new texture, normal maps and greyscale pictures come out as
+// RGB; unreadable and undecodable files end the process with code 1 after the box.
+#include "app/app_record.h"
+#include "platform/message_box.h"
+#include "render/render_context.h"
+#include "tests/render/jpeg/jpeg_test_support.h"
+#include "tests/support/gl_test_context.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string write_jpeg(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::string path = std::string(VELMORIA_BINARY_DIR) + "/" + name;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+std::vector<uint8_t> texture_rgb(GLuint name, int width, int height) {
+    std::vector<uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+double progress_total = 0;
+void count_progress(double step) { progress_total += step; }
+
+TEST(ImageTextures, TextureHoldsTheDecodedRowsBottomFirst) {
+    gl_test::GlTestContext gl;
+    RenderContext& context = app.render_context;
+    std::vector<uint8_t> jpeg = cjpeg_pattern(37, 23, "-quality 90");
+    std::string path = write_jpeg("texture_37x23.jpg", jpeg);
+    decoded_picture expected = decode_jpeg(jpeg, true);
+    ASSERT_EQ(expected.error_code, 0);
+
+    progress_total = 0;
+    context.progress_callback = count_progress;
+    std::size_t records = app.asset_records.size();
+    context.load_jpeg_texture(path.c_str(), 12);
+    context.progress_callback = nullptr;
+    EXPECT_DOUBLE_EQ(progress_total, 0.1);
+
+    ASSERT_EQ(app.asset_records.size(), records + 1);
+    const asset_record& record = app.asset_records.back();
+    EXPECT_EQ(record.name, path);
+    EXPECT_EQ(record.slot, 12);
+    EXPECT_EQ(record.width, 37);
+    EXPECT_EQ(record.height, 23);
+    EXPECT_EQ(record.kind, asset_jpeg_texture);
+
+    GLuint first = context.texture_ids[12];
+    ASSERT_NE(first, 0u);
+    std::vector<uint8_t> texels = texture_rgb(first, 37, 23);
+    std::size_t row = 37 * 3;
+    for (int y = 0; y < 23; ++y)
+        ASSERT_TRUE(std::equal(texels.begin() + static_cast<long>((22 - y) * row),
+                               texels.begin() + static_cast<long>((23 - y) * row),
+                               expected.pixels.begin() + static_cast<long>(y * row)))
+            << "file row " << y;
+
+    context.load_jpeg_texture(path.c_str(), 12);
+    EXPECT_NE(context.texture_ids[12], first);
+    EXPECT_TRUE(glIsTexture(first));
+    EXPECT_EQ(gl_test::GlTestContext::first_error(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(ImageTextures, NormalMapOfAFlatPictureAndGreyscaleExpansion) {
+    gl_test::GlTestContext gl;
+    RenderContext& context = app.render_context;
+    std::string flat = write_jpeg("flat_grey.jpg", cjpeg_pattern(1, 1, "-grayscale"));
+    context.load_jpeg_normal_map(flat.c_str(), 3);
+    std::vector<uint8_t> n = texture_rgb(context.texture_ids[3], 1, 1);
+    EXPECT_EQ(n, (std::vector<uint8_t>{127, 127, 255}));
+
+    std::vector<uint8_t> grey_jpeg = cjpeg_pattern(20, 10, "-grayscale -quality 95");
+    std::string grey = write_jpeg("grey_20x10.jpg", grey_jpeg);
+    context.load_jpeg_texture(grey.c_str(), 4);
+    std::vector<uint8_t> texels = texture_rgb(context.texture_ids[4], 20, 10);
+    decoded_picture expected = decode_jpeg(grey_jpeg, true);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const uint8_t* t = texels.data() + ((9 - y) * 20 + x) * 3;
+            uint8_t g = expected.pixels[static_cast<std::size_t>(y * 20 + x)];
+            ASSERT_EQ(t[0], g);
+            ASSERT_EQ(t[1], g);
+            ASSERT_EQ(t[2], g);
+        }
+}
+
+message_answer quiet_box(const char*, const char*, message_icon, message_buttons) { return message_answer::ok; }
+
+TEST(ImageTexturesDeathTest, UnreadableFilesEndTheProcessWithCodeOne) {
+    set_message_box_handler(quiet_box);
+    EXPECT_EXIT(app.render_context.load_jpeg_texture("no/such.jpg", 1), testing::ExitedWithCode(1),
+                "Jpg: no/such.jpg");
+    EXPECT_EXIT(app.render_context.load_jpeg_normal_map("no/such.jpg", 1), testing::ExitedWithCode(1),
+                "Jpg !: no/such.jpg");
+    std::string text = write_jpeg("not_a_jpeg.jpg", std::vector<uint8_t>(100, 'x'));
+    EXPECT_EXIT(app.render_context.load_jpeg_texture(text.c_str(), 1), testing::ExitedWithCode(1), "Jpg !: ");
+
+    // Entropy data that fails inside read_row: the loader must stop, not upload.
+    std::vector<uint8_t> corrupt = cjpeg_pattern(16, 16, "-quality 80");
+    long sos = find_marker(corrupt, 0xDA);
+    ASSERT_GT(sos, 0);
+    for (std::size_t i = static_cast<std::size_t>(sos) + 14; i + 3 < corrupt.size(); i += 2) {
+        corrupt[i] = 0xFF;
+        corrupt[i + 1] = 0x00;
+    }
+    std::string bad = write_jpeg("corrupt_entropy.jpg", corrupt);
+    EXPECT_EXIT(app.render_context.load_jpeg_texture(bad.c_str(), 1), testing::ExitedWithCode(1), "Jpg !: ");
+    set_message_box_handler(nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+// The frame driver's test doubles: a steerable sound source, a recording part and
+// the rig that swaps them in for the real services.
+#include "driver_doubles.h"
+
+#include "app/app_record.h"
+#include "app/program_wiring.h"
+#include "platform/show_random.h"
+#include "timeline/frame_driver.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+FSOUND_SAMPLE* const fake_sample = reinterpret_cast<FSOUND_SAMPLE*>(0x5a3);
+FSOUND_DSPUNIT* const fake_unit = reinterpret_cast<FSOUND_DSPUNIT*>(0xf77);
+}  // namespace
+
+bool fake_sound::init(int, int, unsigned) {
+    calls.push_back("init");
+    return init_succeeds;
+}
+FSOUND_SAMPLE* fake_sound::load(const char*, unsigned) {
+    calls.push_back("load");
+    return load_succeeds ? fake_sample : nullptr;
+}
+void fake_sound::set_mode(FSOUND_SAMPLE*, unsigned mode) {
+    calls.push_back("set_mode");
+    loop_mode = mode;
+}
+FSOUND_DSPUNIT* fake_sound::fft_unit() {
+    calls.push_back("fft_unit");
+    return fake_unit;
+}
+void fake_sound::set_active(FSOUND_DSPUNIT* unit, bool active) {
+    calls.push_back("set_active");
+    fft_active = unit == fake_unit && active;
+}
+int fake_sound::play(int, FSOUND_SAMPLE*) {
+    calls.push_back("play");
+    return 0;
+}
+void fake_sound::set_position(int, uint32_t position) {
+    calls.push_back("set_position");
+    seeks.push_back(position);
+}
+uint32_t fake_sound::position(int) {
+    ++polls;
+    return position_source();
+}
+int fake_sound::frequency(int) {
+    ++polls;
+    return playback_frequency;
+}
+uint32_t fake_sound::length(FSOUND_SAMPLE*) {
+    ++polls;
+    return sample_length;
+}
+const float* fake_sound::spectrum() {
+    ++polls;
+    return spectrum_values.data();
+}
+void fake_sound::set_volume(int, int volume) {
+    calls.push_back("set_volume");
+    volumes.push_back(volume);
+}
+void fake_sound::close() { calls.push_back("close"); }
+
+int fake_sound::count(const std::string& name) const { return int(std::count(calls.begin(), calls.end(), name)); }
+
+gl_test::GlTestContext& shared_gl() {
+    static gl_test::GlTestContext context(64, 64);
+    return context;
+}
+
+recording_part::~recording_part() {
+    if (deleted) *deleted = true;
+}
+
+void recording_part::draw(FrameTiming* timing, RenderContext*, PointerState* pointer) {
+    timings.push_back(*timing);
+    pointers.push_back(*pointer);
+    std::array<int, draws_per_frame> draws{};
+    for (int& value : draws) value = show_rand();
+    random_draws.push_back(draws);
+}
+
+void recording_part::init(RenderContext*) { ++inits; }
+
+void recording_part::advance_clock(FrameTiming& timing) { clock_steps.push_back(timing.step); }
+
+driver_rig::driver_rig() {
+    app = AppRecord();
+    app.render_width = 64;
+    app.render_height = 64;
+    frame_driver_services& services = driver_services();
+    services = real_frame_driver_services();
+    services.sound = &sound;
+    services.counter = [this] { return counter; };
+    services.counter_frequency = [] { return int64_t(1000000); };
+    services.cursor = [this](int& x, int& y) {
+        x = cursor_x;
+        y = cursor_y;
+    };
+    services.swap_buffers = [this] { ++swaps; };
+    services.kill_window = [this] { ++windows_killed; };
+    services.hand_over_notes = [this] { ++notes_handed_over; };
+    services.message = [this](const char* text, const char* caption) {
+        messages.push_back(std::string(caption) + "|" + text);
+    };
+    services.exit_process = [this](int code) { exits.push_back(code); };
+    services.make_main_part = [this]() -> parts* {
+        part = new recording_part;
+        part->deleted = &part_deleted;
+        return part;
+    };
+}
+
+driver_rig::~driver_rig() {
+    if (!part_deleted) delete app.part_slots[0];
+    app.part_slots[0] = nullptr;
+    driver_services() = real_frame_driver_services();
+}
+
+void driver_rig::start_show(double demo_time, bool sound_on) {
+    app.sound_on = sound_on ? 1 : 0;
+    app.part_slots[0] = driver_services().make_main_part();
+    app.music_sample = reinterpret_cast<FSOUND_SAMPLE*>(0x5a3);
+    clock_reset();
+    app.frame_timing.clock_reference = clock_read();
+    app.frame_timing.demo_time = demo_time;
+    music_at(demo_time);
+}
+
+void driver_rig::frame(double seconds) {
+    counter += std::llround(seconds * 1000000.0);
+    drive_frame();
+}
+
+void driver_rig::music_at(double seconds) {
+    const auto samples = uint32_t(std::llround(seconds * 44100.0));
+    sound.position_source = [samples] { return samples; };
+}

@@ -1,0 +1,80 @@
+// The frame driver on the real sound layer (SDL's silent "dummy" output) and the
+// real counter: demo_init starts a generated soundtrack from the music folder of
+// the working directory, and the demo clock follows the music position, also after
+// it has been knocked a second off.
+#include "app/app_record.h"
+#include "app/program_wiring.h"
+#include "driver_doubles.h"
+#include "platform/fsound.h"
+#include "tests/support/gl_test_context.h"
+#include "tests/support/sound_fixtures.h"
+#include "timeline/frame_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+// A working folder holding only "music/Tolvek - Velmoria.mp3": six seconds of a
+// 1000 Hz sine.
+class DriverWithSound : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_folder = std::filesystem::current_path();
+        const std::string mp3 = make_sine_mp3("soundtrack_sine_1000hz_6s.mp3", 1000.0, 6.0, 44100, 2);
+        ASSERT_FALSE(mp3.empty());
+        enter_show_folder(mp3);
+        use_audio_driver("dummy");
+        frame_driver_services& services = driver_services();
+        services.sound = real_frame_driver_services().sound;
+        services.counter = real_frame_driver_services().counter;
+        services.counter_frequency = real_frame_driver_services().counter_frequency;
+    }
+    void TearDown() override {
+        FSOUND_Close();
+        std::filesystem::current_path(previous_folder);
+    }
+
+    // Drives frames about every 10 ms for the given wall-clock seconds.
+    void run_for(double seconds) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (std::chrono::steady_clock::now() < end && rig.exits.empty()) {
+            drive_frame();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    gl_test::GlTestContext& gl = shared_gl();
+    driver_rig rig;
+    std::filesystem::path previous_folder;
+};
+
+}  // namespace
+
+TEST_F(DriverWithSound, DemoClockFollowsTheMusicAndItsSpectrum) {
+    demo_init();
+    ASSERT_TRUE(rig.exits.empty()) << (rig.messages.empty() ? "" : rig.messages[0]);
+    run_for(1.0);
+    ASSERT_TRUE(rig.exits.empty());
+    EXPECT_GT(app.frame_timing.demo_time, 0.8);
+    EXPECT_NEAR(app.frame_timing.demo_time, app.music_time, 0.05);
+
+    const auto& spectrum = app.pointer_state.spectrum;
+    const auto peak = std::max_element(spectrum.begin(), spectrum.end()) - spectrum.begin();
+    EXPECT_NEAR(double(peak), 1000.0 * 1024 / 44100, 1.0);
+}
+
+TEST_F(DriverWithSound, ClockKnockedASecondOffIsPulledBack) {
+    demo_init();
+    run_for(0.3);
+    app.frame_timing.demo_time += 1.0;
+    drive_frame();
+    EXPECT_GT(app.frame_timing.demo_time - app.music_time, 0.8);
+    run_for(1.2);  // about 100 frames, each taking a tenth of the gap away
+    EXPECT_NEAR(app.frame_timing.demo_time, app.music_time, 0.05);
+}

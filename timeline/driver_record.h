@@ -1,0 +1,78 @@
+// driver_record: what the frame driver, the loading part and the diagnostics work
+// on: the settings with their start values, the window and picture sizes, the input
+// the window procedure collects, the music handles, the seconds clock, the parts,
+// the diagnostics' records and the records handed to the parts each frame.
+// The application's one static record is a driver_record with the shell's own
+// fields added; the application hands it to the driver once, before anything runs.
+#pragma once
+
+#include "render/render_context.h"
+#include "timeline/diagnostic_records.h"
+#include "timeline/frame_records.h"
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+class parts;
+struct FSOUND_SAMPLE;
+struct FSOUND_DSPUNIT;
+
+struct driver_record {
+    // Settings with their start values.
+    uint8_t antialiased = 1;
+    uint8_t sound_on = 1;
+    double fade_rate = 100002.5;
+    int32_t start_point = -4;
+    uint8_t drift_correction = 1;
+    // Where the show starts, in seconds of music (set from the command line).
+    double start_time = 0.0;
+    std::string clip_text;
+    int32_t window_width = 0;
+    int32_t window_height = 0;
+    int32_t render_width = 0;
+    int32_t render_height = 0;
+    uint8_t fullscreen = 0;
+    uint8_t force_16_9 = 0;
+    uint8_t record_keys = 0;
+    uint8_t play_keys = 0;
+    uint8_t asset_list = 0;
+    uint8_t frame_log = 0;
+
+    // Input, kept by the window procedure.
+    std::array<uint8_t, 256> keys{};
+    uint8_t left_button = 0;
+    uint8_t right_button = 0;
+    int32_t wheel_notches = 0;
+    double wheel_total = 0.0;
+    uint8_t fade_started = 0;
+    double fade_start_time = 0.0;
+
+    FSOUND_SAMPLE* music_sample = nullptr;
+    FSOUND_DSPUNIT* fft_unit = nullptr;
+    double music_time = 0.0;
+    int32_t frame_counter = 0;
+
+    // The seconds clock: last counter reading and accumulated seconds.
+    int64_t clock_last_count = 0;
+    double clock_seconds = 0.0;
+
+    std::array<parts*, 9> part_slots{};
+    parts* loader_part = nullptr;
+
+    key_state_record key_states;
+    frame_time_log frame_log_record;
+    std::vector<asset_record> asset_records;
+    std::ofstream asset_list_stream;
+
+    FrameTiming frame_timing;
+    PointerState pointer_state;
+    RenderContext render_context;
+};
+
+// The record the driver works on: handed in once by the application, which keeps
+// it alive for the whole process.
+void hand_driver_record(driver_record& record);
+driver_record& driver_state();
