@@ -4,7 +4,7 @@
 # of the parallel recording's frames against the one-process recording's (worst
 # frame and the frames on both sides of each join). Not a test: run it by hand on
 # an idle machine.
-#   tests/capture/jobs_benchmark.sh [BUILD_DIR] [JOBS] [FROM] [TO] [SIZE] [FPS]
+#   bench/tools/jobs_benchmark.sh [BUILD_DIR] [JOBS] [FROM] [TO] [SIZE] [FPS]
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="${1:-$here/build}"
