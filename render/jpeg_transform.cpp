@@ -124,6 +124,23 @@ void fill_block(uint8_t* out, int stride, uint8_t value) {
         for (int x = 0; x < 8; ++x) out[y * stride + x] = value;
 }
 
+// One-dimensional exact transform of eight values spaced `step` apart into sums
+// with the basis's 13 fractional bits. The basis is mirror-symmetric,
+// k[7 - x][u] = (-1)^u k[x][u], so each pair of outputs x and 7 - x shares the
+// sums over the even and the odd inputs: half the multiplications of the plain
+// matrix product, with the very same integer sums.
+inline void exact_1d(const exact_basis& b, const int32_t* in, int step, int32_t* sums) {
+    int32_t i0 = in[0], i1 = in[step], i2 = in[2 * step], i3 = in[3 * step];
+    int32_t i4 = in[4 * step], i5 = in[5 * step], i6 = in[6 * step], i7 = in[7 * step];
+    for (int x = 0; x < 4; ++x) {
+        const int32_t* k = b.k[x];
+        int32_t even = k[0] * i0 + k[2] * i2 + k[4] * i4 + k[6] * i6;
+        int32_t odd = k[1] * i1 + k[3] * i3 + k[5] * i5 + k[7] * i7;
+        sums[x] = even + odd;
+        sums[7 - x] = even - odd;
+    }
+}
+
 }  // namespace
 
 const uint8_t jpeg_zigzag[64] = {
@@ -159,25 +176,27 @@ void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t*
 
     // Columns: keep 2 fractional bits.
     int32_t tmp[64];
+    int32_t sums[8];
     for (int u = 0; u < 8; ++u) {
-        bool ac_zero = true;
-        for (int v = 1; v < 8; ++v) ac_zero = ac_zero && in[v * 8 + u] == 0;
-        for (int y = 0; y < 8; ++y) {
-            int32_t sum = b.k[y][0] * in[u];
-            if (!ac_zero)
-                for (int v = 1; v < 8; ++v) sum += b.k[y][v] * in[v * 8 + u];
-            tmp[y * 8 + u] = (sum + (1 << 10)) >> 11;
+        const int32_t* column = in + u;
+        if (column[8] | column[16] | column[24] | column[32] | column[40] | column[48] | column[56]) {
+            exact_1d(b, column, 8, sums);
+            for (int y = 0; y < 8; ++y) tmp[y * 8 + u] = (sums[y] + (1 << 10)) >> 11;
+        } else {
+            int32_t flat = (b.k[0][0] * column[0] + (1 << 10)) >> 11;
+            for (int y = 0; y < 8; ++y) tmp[y * 8 + u] = flat;
         }
     }
     // Rows: remove the 13 bits of the basis and the 2 fractional bits.
     for (int y = 0; y < 8; ++y) {
         const int32_t* t = tmp + y * 8;
-        bool ac_zero = !(t[1] | t[2] | t[3] | t[4] | t[5] | t[6] | t[7]);
-        for (int x = 0; x < 8; ++x) {
-            int32_t sum = b.k[x][0] * t[0];
-            if (!ac_zero)
-                for (int u = 1; u < 8; ++u) sum += b.k[x][u] * t[u];
-            out[y * stride + x] = jpeg_clamp_sample(((sum + (1 << 14)) >> 15) + 128);
+        uint8_t* row = out + y * stride;
+        if (t[1] | t[2] | t[3] | t[4] | t[5] | t[6] | t[7]) {
+            exact_1d(b, t, 1, sums);
+            for (int x = 0; x < 8; ++x) row[x] = jpeg_clamp_sample(((sums[x] + (1 << 14)) >> 15) + 128);
+        } else {
+            uint8_t flat = jpeg_clamp_sample(((b.k[0][0] * t[0] + (1 << 14)) >> 15) + 128);
+            for (int x = 0; x < 8; ++x) row[x] = flat;
         }
     }
 }
