@@ -56,7 +56,14 @@ void jpeg_decoder_core::colour_row(int row_in_mcu) {
     if (max_h_ == 1) {
         for (int x = 0; x < width; ++x) jpeg_ycc_to_rgbx(tables, ys[x], cbs[x], crs[x], out + 4 * x);
     } else {
-        for (int x = 0; x < width; ++x) jpeg_ycc_to_rgbx(tables, ys[x], cbs[x >> 1], crs[x >> 1], out + 4 * x);
+        // Each chroma sample covers two luma samples side by side.
+        int pairs = width / 2;
+        for (int x = 0; x < pairs; ++x) {
+            jpeg_chroma_offsets chroma = jpeg_chroma(tables, cbs[x], crs[x]);
+            jpeg_put_rgbx(ys[2 * x], chroma, out + 8 * x);
+            jpeg_put_rgbx(ys[2 * x + 1], chroma, out + 8 * x + 4);
+        }
+        if (width & 1) jpeg_ycc_to_rgbx(tables, ys[width - 1], cbs[pairs], crs[pairs], out + 4 * (width - 1));
     }
 }
 

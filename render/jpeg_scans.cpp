@@ -144,17 +144,17 @@ void jpeg_decoder_core::decode_sequential(jpeg_component& c, int16_t* block) {
     block[0] = static_cast<int16_t>(c.dc_pred);
     const jpeg_huffman_table& ac = huffman_[static_cast<std::size_t>(4 + c.ac_table)];
     for (int k = 1; k < 64;) {
-        int rs = reader_.decode(ac);
+        int value = 0;
+        int rs = reader_.decode_with_value(ac, value);
         int run = rs >> 4;
-        int size = rs & 0x0F;
-        if (size == 0) {
+        if ((rs & 0x0F) == 0) {
             if (run != 15) break;  // end of block
             k += 16;               // sixteen zeros
             continue;
         }
         k += run;
         if (k > 63) jpeg_fail(jpeg_corrupt_data);
-        block[jpeg_zigzag[k]] = wrap16(reader_.extend(size));
+        block[jpeg_zigzag[k]] = wrap16(value);
         ++k;
     }
 }
@@ -175,10 +175,10 @@ void jpeg_decoder_core::decode_ac_first(jpeg_component& c, int16_t* block) {
     }
     const jpeg_huffman_table& ac = huffman_[static_cast<std::size_t>(4 + c.ac_table)];
     for (int k = scan_.ss; k <= scan_.se;) {
-        int rs = reader_.decode(ac);
+        int value = 0;
+        int rs = reader_.decode_with_value(ac, value);
         int run = rs >> 4;
-        int size = rs & 0x0F;
-        if (size == 0) {
+        if ((rs & 0x0F) == 0) {
             if (run < 15) {  // a run of end-of-bands, this block included
                 eob_run_ = (1 << run) + reader_.bits(run) - 1;
                 break;
@@ -188,7 +188,7 @@ void jpeg_decoder_core::decode_ac_first(jpeg_component& c, int16_t* block) {
         }
         k += run;
         if (k > scan_.se) jpeg_fail(jpeg_corrupt_data);
-        block[jpeg_zigzag[k]] = wrap16(reader_.extend(size) * (1 << scan_.al));
+        block[jpeg_zigzag[k]] = wrap16(value * (1 << scan_.al));
         ++k;
     }
 }

@@ -44,23 +44,6 @@ struct aan_factor_table {
     }
 };
 
-// Basis of the exact transform: k[x][u] = C(u)/2 * cos((2x+1) u pi / 16), 13 fractional bits.
-struct exact_basis {
-    int32_t k[8][8];
-    exact_basis() {
-        for (int x = 0; x < 8; ++x)
-            for (int u = 0; u < 8; ++u) {
-                double c = (u == 0 ? std::sqrt(0.5) : 1.0) * 0.5;
-                k[x][u] = static_cast<int32_t>(std::lround(c * std::cos((2 * x + 1) * u * pi / 16.0) * 8192.0));
-            }
-    }
-};
-
-const exact_basis& basis() {
-    static const exact_basis table;
-    return table;
-}
-
 // Dequantises with the product in 32 bits: |coefficient| <= 32768 and q <= 65535.
 inline int32_t dequantise(int16_t coefficient, int32_t q, int32_t limit) {
     int32_t value = coefficient * q;
@@ -124,20 +107,32 @@ void fill_block(uint8_t* out, int stride, uint8_t value) {
         for (int x = 0; x < 8; ++x) out[y * stride + x] = value;
 }
 
-// One-dimensional exact transform of eight values spaced `step` apart into sums
-// with the basis's 13 fractional bits. The basis is mirror-symmetric,
-// k[7 - x][u] = (-1)^u k[x][u], so each pair of outputs x and 7 - x shares the
-// sums over the even and the odd inputs: half the multiplications of the plain
-// matrix product, with the very same integer sums.
-inline void exact_1d(const exact_basis& b, const int32_t* in, int step, int32_t* sums) {
+// Basis of the exact transform, k[x][u] = C(u)/2 * cos((2x+1) u pi / 16) with 13
+// fractional bits: every entry is one of these up to sign (k[x][0] = basis_4).
+constexpr int32_t basis_1 = 4017, basis_2 = 3784, basis_3 = 3406, basis_4 = 2896;
+constexpr int32_t basis_5 = 2276, basis_6 = 1567, basis_7 = 799;
+
+// One-dimensional exact transform of eight values spaced `step` apart into the
+// sums sum_u k[x][u] in[u]. Outputs x and 7 - x share the sums over the even and
+// the odd inputs, as k[7 - x][u] = (-1)^u k[x][u], and equal constants are
+// factored out: the very same integer sums as the matrix product, in fewer steps.
+inline void exact_1d(const int32_t* in, int step, int32_t* sums) {
     int32_t i0 = in[0], i1 = in[step], i2 = in[2 * step], i3 = in[3 * step];
     int32_t i4 = in[4 * step], i5 = in[5 * step], i6 = in[6 * step], i7 = in[7 * step];
+    int32_t a = basis_4 * (i0 + i4);
+    int32_t b = basis_4 * (i0 - i4);
+    int32_t c = basis_2 * i2 + basis_6 * i6;
+    int32_t d = basis_6 * i2 - basis_2 * i6;
+    int32_t even[4] = {a + c, b + d, b - d, a - c};
+    int32_t odd[4] = {
+        basis_1 * i1 + basis_3 * i3 + basis_5 * i5 + basis_7 * i7,
+        basis_3 * i1 - basis_7 * i3 - basis_1 * i5 - basis_5 * i7,
+        basis_5 * i1 - basis_1 * i3 + basis_7 * i5 + basis_3 * i7,
+        basis_7 * i1 - basis_5 * i3 + basis_3 * i5 - basis_1 * i7,
+    };
     for (int x = 0; x < 4; ++x) {
-        const int32_t* k = b.k[x];
-        int32_t even = k[0] * i0 + k[2] * i2 + k[4] * i4 + k[6] * i6;
-        int32_t odd = k[1] * i1 + k[3] * i3 + k[5] * i5 + k[7] * i7;
-        sums[x] = even + odd;
-        sums[7 - x] = even - odd;
+        sums[x] = even[x] + odd[x];
+        sums[7 - x] = even[x] - odd[x];
     }
 }
 
@@ -170,7 +165,6 @@ void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t*
         fill_block(out, stride, jpeg_clamp_sample(((dc + 4) >> 3) + 128));
         return;
     }
-    const exact_basis& b = basis();
     int32_t in[64];
     for (int i = 0; i < 64; ++i) in[i] = dequantise(coefficients[i], quant[i], limit);
 
@@ -180,10 +174,10 @@ void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t*
     for (int u = 0; u < 8; ++u) {
         const int32_t* column = in + u;
         if (column[8] | column[16] | column[24] | column[32] | column[40] | column[48] | column[56]) {
-            exact_1d(b, column, 8, sums);
+            exact_1d(column, 8, sums);
             for (int y = 0; y < 8; ++y) tmp[y * 8 + u] = (sums[y] + (1 << 10)) >> 11;
         } else {
-            int32_t flat = (b.k[0][0] * column[0] + (1 << 10)) >> 11;
+            int32_t flat = (basis_4 * column[0] + (1 << 10)) >> 11;
             for (int y = 0; y < 8; ++y) tmp[y * 8 + u] = flat;
         }
     }
@@ -192,10 +186,10 @@ void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t*
         const int32_t* t = tmp + y * 8;
         uint8_t* row = out + y * stride;
         if (t[1] | t[2] | t[3] | t[4] | t[5] | t[6] | t[7]) {
-            exact_1d(b, t, 1, sums);
+            exact_1d(t, 1, sums);
             for (int x = 0; x < 8; ++x) row[x] = jpeg_clamp_sample(((sums[x] + (1 << 14)) >> 15) + 128);
         } else {
-            uint8_t flat = jpeg_clamp_sample(((b.k[0][0] * t[0] + (1 << 14)) >> 15) + 128);
+            uint8_t flat = jpeg_clamp_sample(((basis_4 * t[0] + (1 << 14)) >> 15) + 128);
             for (int x = 0; x < 8; ++x) row[x] = flat;
         }
     }
