@@ -85,6 +85,8 @@ private:
     void allocate_buffers();
     void start_scan();
     void decode_whole_scan();
+    int64_t decode_scan_blocks();
+    void charge_scan_work(int64_t blocks);
     bool scan_data_spent() const;
     void decode_mcu_row(int mcu_y);
     void decode_mcu(int mcu_x, int mcu_y);
@@ -128,6 +130,7 @@ private:
     int restarts_left_ = 0;
     int next_restart_ = 0;
     bool data_ended_ = false;
+    int64_t scan_work_ = 0;  // coefficient visits of the scans decoded so far
 
     uint8_t* row_buffer_ = nullptr;
     int rows_done_ = 0;

@@ -102,23 +102,51 @@ bool jpeg_decoder_core::scan_data_spent() const {
 
 void jpeg_decoder_core::decode_whole_scan() {
     start_scan();
+    charge_scan_work(decode_scan_blocks());
+}
+
+// Decodes the scan's blocks; returns how many were visited.
+int64_t jpeg_decoder_core::decode_scan_blocks() {
     if (scan_.count == 1) {
         // A scan of one component covers only that component's own blocks.
         jpeg_component& c = components_[static_cast<std::size_t>(scan_.component[0])];
         for (int by = 0; by < c.scan_blocks_h; ++by)
             for (int bx = 0; bx < c.scan_blocks_w; ++bx) {
-                if (scan_data_spent()) return;
+                if (scan_data_spent()) return static_cast<int64_t>(by) * c.scan_blocks_w + bx;
                 next_restart_interval();
                 decode_block(c, block_at(c, bx, by));
             }
-    } else {
-        for (int my = 0; my < mcus_y_; ++my)
-            for (int mx = 0; mx < mcus_x_; ++mx) {
-                if (scan_data_spent()) return;
-                next_restart_interval();
-                decode_mcu(mx, my);
-            }
+        return static_cast<int64_t>(c.scan_blocks_h) * c.scan_blocks_w;
     }
+    int blocks_per_mcu = 0;
+    for (int i = 0; i < scan_.count; ++i) {
+        const jpeg_component& c = components_[static_cast<std::size_t>(scan_.component[i])];
+        blocks_per_mcu += c.h * c.v;
+    }
+    for (int my = 0; my < mcus_y_; ++my)
+        for (int mx = 0; mx < mcus_x_; ++mx) {
+            if (scan_data_spent()) return (static_cast<int64_t>(my) * mcus_x_ + mx) * blocks_per_mcu;
+            next_restart_interval();
+            decode_mcu(mx, my);
+        }
+    return static_cast<int64_t>(mcus_y_) * mcus_x_ * blocks_per_mcu;
+}
+
+// Bounds the work of a file of many scans. A valid file refines each coefficient
+// of a block at most 14 times (a first scan at Al <= 13, then one bit a scan),
+// so its scans visit each block at most 64 * 14 times for the coefficients and as
+// often again for the scans themselves. A scan of spectral band ss..se costs
+// se - ss + 2 per block it visits; past that bound the file is refused rather
+// than decoded for minutes.
+void jpeg_decoder_core::charge_scan_work(int64_t blocks) {
+    constexpr int64_t max_work_per_block = 2 * 64 * 14;
+    int64_t frame_blocks = 0;
+    for (int i = 0; i < component_count; ++i) {
+        const jpeg_component& c = components_[static_cast<std::size_t>(i)];
+        frame_blocks += static_cast<int64_t>(c.blocks_w) * c.blocks_h;
+    }
+    scan_work_ += blocks * (scan_.se - scan_.ss + 2);
+    if (scan_work_ > frame_blocks * max_work_per_block) jpeg_fail(jpeg_too_much_scan_work);
 }
 
 void jpeg_decoder_core::decode_block(jpeg_component& c, int16_t* block) {
