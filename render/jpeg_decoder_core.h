@@ -33,6 +33,9 @@ struct jpeg_component {
     int scan_blocks_w = 0;  // blocks a scan of this component alone covers
     int scan_blocks_h = 0;
     int16_t* coefficients = nullptr;  // whole image, or one MCU row when streaming
+    // Progressive only: per block, bit k set where the coefficient k (zig-zag
+    // order) may be non-zero, so refinement passes skip blocks with none in band.
+    uint64_t* nonzero = nullptr;
     uint8_t* plane = nullptr;         // samples of one MCU row, blocks_w * 8 wide
     int plane_stride = 0;
     bool quant_ready = false;
@@ -94,6 +97,7 @@ private:
     void handle_restart();
     int scan_end_marker();
     int16_t* block_at(const jpeg_component& c, int bx, int by) const;
+    uint64_t& nonzero_bits(const jpeg_component& c, const int16_t* block) const;
     void decode_block(jpeg_component& c, int16_t* block);
     void decode_sequential(jpeg_component& c, int16_t* block);
     void decode_dc_first(jpeg_component& c, int16_t* block);

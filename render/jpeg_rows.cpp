@@ -10,6 +10,7 @@ void jpeg_decoder_core::allocate_buffers() {
         std::size_t block_rows = static_cast<std::size_t>(streaming_ ? c.v : c.blocks_h);
         std::size_t blocks = block_rows * static_cast<std::size_t>(c.blocks_w);
         c.coefficients = static_cast<int16_t*>(memory_.allocate(blocks * 64 * sizeof(int16_t)));
+        if (progressive_) c.nonzero = static_cast<uint64_t*>(memory_.allocate(blocks * sizeof(uint64_t)));
         c.plane_stride = c.blocks_w * 8;
         c.plane = static_cast<uint8_t*>(memory_.allocate(static_cast<std::size_t>(c.plane_stride) * 8 * c.v));
     }

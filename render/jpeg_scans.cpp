@@ -4,6 +4,7 @@
 #include "render/jpeg_decoder_core.h"
 #include "render/jpeg_transform.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -16,6 +17,10 @@ constexpr int marker_eoi = 0xD9;
 inline int16_t wrap16(int value) { return static_cast<int16_t>(value); }
 
 }  // namespace
+
+uint64_t& jpeg_decoder_core::nonzero_bits(const jpeg_component& c, const int16_t* block) const {
+    return c.nonzero[(block - c.coefficients) / 64];
+}
 
 int16_t* jpeg_decoder_core::block_at(const jpeg_component& c, int bx, int by) const {
     int row = streaming_ ? by % c.v : by;
@@ -109,12 +114,22 @@ void jpeg_decoder_core::decode_whole_scan() {
 int64_t jpeg_decoder_core::decode_scan_blocks() {
     if (scan_.count == 1) {
         // A scan of one component covers only that component's own blocks.
+        // Blocks inside a run of end-of-bands of a first AC scan are left as
+        // they are, so without restart intervals to count a run is passed at once.
         jpeg_component& c = components_[static_cast<std::size_t>(scan_.component[0])];
+        bool runs_pass_at_once = progressive_ && scan_.ss > 0 && scan_.ah == 0 && restart_interval_ == 0;
         for (int by = 0; by < c.scan_blocks_h; ++by)
-            for (int bx = 0; bx < c.scan_blocks_w; ++bx) {
+            for (int bx = 0; bx < c.scan_blocks_w;) {
                 if (scan_data_spent()) return static_cast<int64_t>(by) * c.scan_blocks_w + bx;
+                if (runs_pass_at_once && eob_run_ > 0) {
+                    int passed = std::min(eob_run_, c.scan_blocks_w - bx);
+                    eob_run_ -= passed;
+                    bx += passed;
+                    continue;
+                }
                 next_restart_interval();
                 decode_block(c, block_at(c, bx, by));
+                ++bx;
             }
         return static_cast<int64_t>(c.scan_blocks_h) * c.scan_blocks_w;
     }
@@ -217,6 +232,7 @@ void jpeg_decoder_core::decode_ac_first(jpeg_component& c, int16_t* block) {
         k += run;
         if (k > scan_.se) jpeg_fail(jpeg_corrupt_data);
         block[jpeg_zigzag[k]] = wrap16(value * (1 << scan_.al));
+        nonzero_bits(c, block) |= uint64_t{1} << k;
         ++k;
     }
 }
@@ -231,7 +247,14 @@ void jpeg_decoder_core::refine_nonzero(int16_t& coefficient) {
 
 void jpeg_decoder_core::decode_ac_refine(jpeg_component& c, int16_t* block) {
     const jpeg_huffman_table& ac = huffman_[static_cast<std::size_t>(4 + c.ac_table)];
+    uint64_t& nonzero = nonzero_bits(c, block);
     int k = scan_.ss;
+    uint64_t band = (uint64_t{2} << (scan_.se - scan_.ss)) - 1;
+    if (eob_run_ > 0 && ((nonzero >> k) & band) == 0) {
+        // Inside a run of end-of-bands with nothing to refine from here on.
+        --eob_run_;
+        return;
+    }
     if (eob_run_ == 0) {
         for (; k <= scan_.se; ++k) {
             int rs = reader_.decode(ac);
@@ -251,7 +274,10 @@ void jpeg_decoder_core::decode_ac_refine(jpeg_component& c, int16_t* block) {
                     refine_nonzero(coefficient);
                 } else {
                     if (run == 0) {
-                        if (value) coefficient = wrap16(value);
+                        if (value) {
+                            coefficient = wrap16(value);
+                            nonzero |= uint64_t{1} << k;
+                        }
                         break;
                     }
                     --run;
