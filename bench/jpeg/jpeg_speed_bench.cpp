@@ -143,7 +143,8 @@ bool make_many_scan_file(const std::string& dir, const std::string& source, cons
         for (int c = 0; c < 3; ++c)
             for (int k = first; k < first + per_part && k <= 63; ++k) {
                 lines << c << ": " << k << "-" << k << ", 0, " << levels - 1 << ";\n";
-                for (int al = levels - 2; al >= 0; --al) lines << c << ": " << k << "-" << k << ", " << al + 1 << ", " << al << ";\n";
+                for (int al = levels - 2; al >= 0; --al)
+                    lines << c << ": " << k << "-" << k << ", " << al + 1 << ", " << al << ";\n";
             }
         lines.close();
         std::string part_file = dir + "/many_part.jpg";

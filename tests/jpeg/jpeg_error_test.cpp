@@ -211,7 +211,7 @@ TEST(JpegErrors, RestartMarkersMustComeInSequence) {
 // `copies` more times before the end of the image.
 bytes_t with_repeated_dc_refinement(int copies) {
     bytes_t file = progressive();
-    for (long sos = find_marker(file, 0xDA); sos > 0; sos = find_marker(file, 0xDA, static_cast<std::size_t>(sos) + 1)) {
+    for (long sos = find_marker(file, 0xDA); sos > 0; sos = find_marker(file, 0xDA, static_cast<std::size_t>(sos))) {
         std::size_t header = static_cast<std::size_t>(sos) + 1;
         std::size_t length = static_cast<std::size_t>(file[header] << 8 | file[header + 1]);
         const uint8_t* tail = &file[header + length - 3];  // Ss, Se, Ah/Al
