@@ -61,8 +61,8 @@ void jpeg_decoder_core::colour_row(int row_in_mcu) {
         int pairs = width / 2;
         for (int x = 0; x < pairs; ++x) {
             jpeg_chroma_offsets chroma = jpeg_chroma(tables, cbs[x], crs[x]);
-            jpeg_put_rgbx(ys[2 * x], chroma, out + 8 * x);
-            jpeg_put_rgbx(ys[2 * x + 1], chroma, out + 8 * x + 4);
+            jpeg_put_rgbx(tables, ys[2 * x], chroma, out + 8 * x);
+            jpeg_put_rgbx(tables, ys[2 * x + 1], chroma, out + 8 * x + 4);
         }
         if (width & 1) jpeg_ycc_to_rgbx(tables, ys[width - 1], cbs[pairs], crs[pairs], out + 4 * (width - 1));
     }

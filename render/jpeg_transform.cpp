@@ -251,6 +251,7 @@ const jpeg_colour_tables& jpeg_colour() {
             t.g_cb[i] = -22554 * c;                  // 0.344136
             t.g_cr[i] = -46802 * c + 32768;          // 0.714136, plus rounding
         }
+        for (int v = -256; v < 512; ++v) t.limit[256 + v] = jpeg_clamp_sample(v);
         return t;
     }();
     return tables;

@@ -29,6 +29,9 @@ struct jpeg_colour_tables {
     int32_t b_cb[256];
     int32_t g_cb[256];  // still scaled by 65536, rounding term included
     int32_t g_cr[256];
+    // limit[256 + v] is v clamped to 0..255, for v from -256 to 511: Y plus any
+    // chroma offset lies in that range.
+    uint8_t limit[768];
 };
 const jpeg_colour_tables& jpeg_colour();
 
@@ -47,13 +50,14 @@ inline jpeg_chroma_offsets jpeg_chroma(const jpeg_colour_tables& t, int cb, int 
 }
 
 // Writes R, G, B and an opaque fourth byte (255) to out.
-inline void jpeg_put_rgbx(int y, const jpeg_chroma_offsets& c, uint8_t* out) {
-    out[0] = jpeg_clamp_sample(y + c.r);
-    out[1] = jpeg_clamp_sample(y + c.g);
-    out[2] = jpeg_clamp_sample(y + c.b);
+inline void jpeg_put_rgbx(const jpeg_colour_tables& t, int y, const jpeg_chroma_offsets& c, uint8_t* out) {
+    const uint8_t* limit = t.limit + 256 + y;
+    out[0] = limit[c.r];
+    out[1] = limit[c.g];
+    out[2] = limit[c.b];
     out[3] = 255;
 }
 
 inline void jpeg_ycc_to_rgbx(const jpeg_colour_tables& t, int y, int cb, int cr, uint8_t* out) {
-    jpeg_put_rgbx(y, jpeg_chroma(t, cb, cr), out);
+    jpeg_put_rgbx(t, y, jpeg_chroma(t, cb, cr), out);
 }

@@ -19,7 +19,7 @@ int usage() {
 int write_pnm(jpeg_scan_decoder& decoder, std::FILE* out) {
     bool colour = decoder.components == 3;
     std::fprintf(out, "%s\n%d %d\n255\n", colour ? "P6" : "P5", decoder.width, decoder.height);
-    std::vector<uint8_t> packed(static_cast<std::size_t>(decoder.width) * 3);
+    std::vector<uint8_t> packed(static_cast<std::size_t>(decoder.width) * 3 + 1);
     const uint8_t* row = nullptr;
     uint32_t row_bytes = 0;
     int result = 0;
@@ -28,7 +28,9 @@ int write_pnm(jpeg_scan_decoder& decoder, std::FILE* out) {
             std::fwrite(row, 1, row_bytes, out);
             continue;
         }
-        for (uint32_t x = 0; x < row_bytes / 4; ++x) std::memcpy(&packed[x * 3], row + x * 4, 3);
+        // Four bytes a pixel copied, three kept: the next pixel overwrites the fourth.
+        uint8_t* rgb = packed.data();
+        for (uint32_t x = 0; x < row_bytes / 4; ++x, rgb += 3) std::memcpy(rgb, row + x * 4, 4);
         std::fwrite(packed.data(), 1, row_bytes / 4 * 3, out);
     }
     return result == 1 ? 0 : -1;
