@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -96,6 +97,20 @@ inline void aan_1d(int32_t* v, int step) {
     v[3 * step] = t3 - t4;
 }
 
+// Dequantises a block into out, row by row: a row of zero coefficients (most rows
+// of most blocks) is written as zeros without the multiplications.
+void dequantise_block(const int16_t* coefficients, const int32_t* quant, int32_t limit, int32_t* out) {
+    for (int v = 0; v < 64; v += 8) {
+        uint64_t halves[2];
+        std::memcpy(halves, coefficients + v, sizeof halves);
+        if (halves[0] | halves[1]) {
+            for (int u = 0; u < 8; ++u) out[v + u] = dequantise(coefficients[v + u], quant[v + u], limit);
+        } else {
+            for (int u = 0; u < 8; ++u) out[v + u] = 0;
+        }
+    }
+}
+
 bool only_dc(const int16_t* c) {
     for (int i = 1; i < 64; ++i)
         if (c[i]) return false;
@@ -179,7 +194,7 @@ void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t*
         return;
     }
     int32_t in[64];
-    for (int i = 0; i < 64; ++i) in[i] = dequantise(coefficients[i], quant[i], limit);
+    dequantise_block(coefficients, quant, limit, in);
 
     // Columns: keep 2 fractional bits.
     int32_t tmp[64];
@@ -219,7 +234,7 @@ void jpeg_idct_fast(const int16_t* coefficients, const int32_t* quant, uint8_t* 
         return;
     }
     int32_t w[64];
-    for (int i = 0; i < 64; ++i) w[i] = dequantise(coefficients[i], quant[i], limit);
+    dequantise_block(coefficients, quant, limit, w);
     for (int c = 0; c < 8; ++c) {
         bool ac_zero = true;
         for (int r = 1; r < 8; ++r) ac_zero = ac_zero && w[r * 8 + c] == 0;
