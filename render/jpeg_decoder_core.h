@@ -33,6 +33,9 @@ struct jpeg_component {
     int scan_blocks_w = 0;  // blocks a scan of this component alone covers
     int scan_blocks_h = 0;
     int16_t* coefficients = nullptr;  // whole image, or one MCU row when streaming
+    // Progressive only: per block, bit k set where the coefficient k (zig-zag
+    // order) may be non-zero, so refinement passes skip blocks with none in band.
+    uint64_t* nonzero = nullptr;
     uint8_t* plane = nullptr;         // samples of one MCU row, blocks_w * 8 wide
     int plane_stride = 0;
     bool quant_ready = false;
@@ -85,6 +88,8 @@ private:
     void allocate_buffers();
     void start_scan();
     void decode_whole_scan();
+    int64_t decode_scan_blocks();
+    void charge_scan_work(int64_t blocks);
     bool scan_data_spent() const;
     void decode_mcu_row(int mcu_y);
     void decode_mcu(int mcu_x, int mcu_y);
@@ -92,6 +97,7 @@ private:
     void handle_restart();
     int scan_end_marker();
     int16_t* block_at(const jpeg_component& c, int bx, int by) const;
+    uint64_t& nonzero_bits(const jpeg_component& c, const int16_t* block) const;
     void decode_block(jpeg_component& c, int16_t* block);
     void decode_sequential(jpeg_component& c, int16_t* block);
     void decode_dc_first(jpeg_component& c, int16_t* block);
@@ -128,6 +134,7 @@ private:
     int restarts_left_ = 0;
     int next_restart_ = 0;
     bool data_ended_ = false;
+    int64_t scan_work_ = 0;  // coefficient visits of the scans decoded so far
 
     uint8_t* row_buffer_ = nullptr;
     int rows_done_ = 0;

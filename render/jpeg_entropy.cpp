@@ -53,7 +53,21 @@ void jpeg_huffman_table::build(const uint8_t* counts, const uint8_t* symbol_valu
             }
         }
     }
+    build_value_lookup();
     defined = true;
+}
+
+void jpeg_huffman_table::build_value_lookup() {
+    for (unsigned p = 0; p < (1u << fast_bits); ++p) {
+        fast_value[p] = 0;
+        int length = fast[p] >> 8;
+        int symbol = fast[p] & 0xFF;
+        int size = symbol & 0x0F;
+        if (length == 0 || length + size > fast_bits) continue;
+        int value = static_cast<int>(p >> (fast_bits - length - size)) & ((1 << size) - 1);
+        if (size && value < (1 << (size - 1))) value += 1 - (1 << size);
+        fast_value[p] = value * 65536 + (symbol << 8) + length + size;
+    }
 }
 
 void jpeg_bit_reader::fill() {

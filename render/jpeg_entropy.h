@@ -43,7 +43,8 @@ private:
 
 // A Huffman table prepared for decoding: a 9-bit lookup for the short codes and,
 // per code length, the largest code, the smallest code and the index of its first
-// value for the longer ones.
+// value for the longer ones. A second 9-bit lookup holds, for the run/size symbols
+// whose code and magnitude bits fit in 9 bits together, the symbol with its value.
 struct jpeg_huffman_table {
     static constexpr int fast_bits = 9;
     bool defined = false;
@@ -53,9 +54,15 @@ struct jpeg_huffman_table {
     int32_t min_code[17] = {};
     int32_t first_index[17] = {};
     uint16_t fast[1 << fast_bits] = {};  // (length << 8) | value, 0 when the code is longer
+    // (extended value << 16) | (symbol << 8) | code and magnitude length, 0 when
+    // they take more than fast_bits bits.
+    int32_t fast_value[1 << fast_bits] = {};
 
     // counts[l] = number of codes of length l + 1. The total must not exceed 255.
     void build(const uint8_t* counts, const uint8_t* symbol_values);
+
+private:
+    void build_value_lookup();
 };
 
 class jpeg_bit_reader {
@@ -93,6 +100,24 @@ public:
             return entry & 0xFF;
         }
         return decode_long(table);
+    }
+
+    // Decodes a run/size symbol and, when its size is not 0, the magnitude that
+    // follows it (T.81 EXTEND), in one look-up where they fit; returns the symbol.
+    int decode_with_value(const jpeg_huffman_table& table, int& value) {
+        if (count_ < 16) fill();
+        unsigned peek = static_cast<unsigned>(bits_ >> (64 - jpeg_huffman_table::fast_bits));
+        int32_t entry = table.fast_value[peek];
+        if (entry) {
+            int length = entry & 0xFF;
+            bits_ <<= length;
+            count_ -= length;
+            value = entry >> 16;
+            return (entry >> 8) & 0xFF;
+        }
+        int symbol = decode(table);
+        value = (symbol & 0x0F) ? extend(symbol & 0x0F) : 0;
+        return symbol;
     }
 
     // Forgets buffered bits and any marker met, as after a restart marker.

@@ -34,7 +34,8 @@
     X(jpeg_bad_spectral_selection, -230, "bad spectral selection in a scan")          \
     X(jpeg_bad_approximation, -231, "bad successive-approximation bits in a scan")    \
     X(jpeg_stream_read_error, -232, "stream read error")                              \
-    X(jpeg_out_of_memory, -233, "out of memory")
+    X(jpeg_out_of_memory, -233, "out of memory")                                     \
+    X(jpeg_too_much_scan_work, -234, "scans refine the picture more often than a valid file can")
 
 enum jpeg_error : int {
     jpeg_ok = 0,

@@ -10,6 +10,7 @@ void jpeg_decoder_core::allocate_buffers() {
         std::size_t block_rows = static_cast<std::size_t>(streaming_ ? c.v : c.blocks_h);
         std::size_t blocks = block_rows * static_cast<std::size_t>(c.blocks_w);
         c.coefficients = static_cast<int16_t*>(memory_.allocate(blocks * 64 * sizeof(int16_t)));
+        if (progressive_) c.nonzero = static_cast<uint64_t*>(memory_.allocate(blocks * sizeof(uint64_t)));
         c.plane_stride = c.blocks_w * 8;
         c.plane = static_cast<uint8_t*>(memory_.allocate(static_cast<std::size_t>(c.plane_stride) * 8 * c.v));
     }
@@ -56,7 +57,14 @@ void jpeg_decoder_core::colour_row(int row_in_mcu) {
     if (max_h_ == 1) {
         for (int x = 0; x < width; ++x) jpeg_ycc_to_rgbx(tables, ys[x], cbs[x], crs[x], out + 4 * x);
     } else {
-        for (int x = 0; x < width; ++x) jpeg_ycc_to_rgbx(tables, ys[x], cbs[x >> 1], crs[x >> 1], out + 4 * x);
+        // Each chroma sample covers two luma samples side by side.
+        int pairs = width / 2;
+        for (int x = 0; x < pairs; ++x) {
+            jpeg_chroma_offsets chroma = jpeg_chroma(tables, cbs[x], crs[x]);
+            jpeg_put_rgbx(tables, ys[2 * x], chroma, out + 8 * x);
+            jpeg_put_rgbx(tables, ys[2 * x + 1], chroma, out + 8 * x + 4);
+        }
+        if (width & 1) jpeg_ycc_to_rgbx(tables, ys[width - 1], cbs[pairs], crs[pairs], out + 4 * (width - 1));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "render/jpeg_decoder_core.h"
 #include "render/jpeg_transform.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -16,6 +17,10 @@ constexpr int marker_eoi = 0xD9;
 inline int16_t wrap16(int value) { return static_cast<int16_t>(value); }
 
 }  // namespace
+
+uint64_t& jpeg_decoder_core::nonzero_bits(const jpeg_component& c, const int16_t* block) const {
+    return c.nonzero[(block - c.coefficients) / 64];
+}
 
 int16_t* jpeg_decoder_core::block_at(const jpeg_component& c, int bx, int by) const {
     int row = streaming_ ? by % c.v : by;
@@ -102,23 +107,61 @@ bool jpeg_decoder_core::scan_data_spent() const {
 
 void jpeg_decoder_core::decode_whole_scan() {
     start_scan();
+    charge_scan_work(decode_scan_blocks());
+}
+
+// Decodes the scan's blocks; returns how many were visited.
+int64_t jpeg_decoder_core::decode_scan_blocks() {
     if (scan_.count == 1) {
         // A scan of one component covers only that component's own blocks.
+        // Blocks inside a run of end-of-bands of a first AC scan are left as
+        // they are, so without restart intervals to count a run is passed at once.
         jpeg_component& c = components_[static_cast<std::size_t>(scan_.component[0])];
+        bool runs_pass_at_once = progressive_ && scan_.ss > 0 && scan_.ah == 0 && restart_interval_ == 0;
         for (int by = 0; by < c.scan_blocks_h; ++by)
-            for (int bx = 0; bx < c.scan_blocks_w; ++bx) {
-                if (scan_data_spent()) return;
+            for (int bx = 0; bx < c.scan_blocks_w;) {
+                if (scan_data_spent()) return static_cast<int64_t>(by) * c.scan_blocks_w + bx;
+                if (runs_pass_at_once && eob_run_ > 0) {
+                    int passed = std::min(eob_run_, c.scan_blocks_w - bx);
+                    eob_run_ -= passed;
+                    bx += passed;
+                    continue;
+                }
                 next_restart_interval();
                 decode_block(c, block_at(c, bx, by));
+                ++bx;
             }
-    } else {
-        for (int my = 0; my < mcus_y_; ++my)
-            for (int mx = 0; mx < mcus_x_; ++mx) {
-                if (scan_data_spent()) return;
-                next_restart_interval();
-                decode_mcu(mx, my);
-            }
+        return static_cast<int64_t>(c.scan_blocks_h) * c.scan_blocks_w;
     }
+    int blocks_per_mcu = 0;
+    for (int i = 0; i < scan_.count; ++i) {
+        const jpeg_component& c = components_[static_cast<std::size_t>(scan_.component[i])];
+        blocks_per_mcu += c.h * c.v;
+    }
+    for (int my = 0; my < mcus_y_; ++my)
+        for (int mx = 0; mx < mcus_x_; ++mx) {
+            if (scan_data_spent()) return (static_cast<int64_t>(my) * mcus_x_ + mx) * blocks_per_mcu;
+            next_restart_interval();
+            decode_mcu(mx, my);
+        }
+    return static_cast<int64_t>(mcus_y_) * mcus_x_ * blocks_per_mcu;
+}
+
+// Bounds the work of a file of many scans. A valid file refines each coefficient
+// of a block at most 14 times (a first scan at Al <= 13, then one bit a scan),
+// so its scans visit each block at most 64 * 14 times for the coefficients and as
+// often again for the scans themselves. A scan of spectral band ss..se costs
+// se - ss + 2 per block it visits; past that bound the file is refused rather
+// than decoded for minutes.
+void jpeg_decoder_core::charge_scan_work(int64_t blocks) {
+    constexpr int64_t max_work_per_block = 2 * 64 * 14;
+    int64_t frame_blocks = 0;
+    for (int i = 0; i < component_count; ++i) {
+        const jpeg_component& c = components_[static_cast<std::size_t>(i)];
+        frame_blocks += static_cast<int64_t>(c.blocks_w) * c.blocks_h;
+    }
+    scan_work_ += blocks * (scan_.se - scan_.ss + 2);
+    if (scan_work_ > frame_blocks * max_work_per_block) jpeg_fail(jpeg_too_much_scan_work);
 }
 
 void jpeg_decoder_core::decode_block(jpeg_component& c, int16_t* block) {
@@ -144,17 +187,17 @@ void jpeg_decoder_core::decode_sequential(jpeg_component& c, int16_t* block) {
     block[0] = static_cast<int16_t>(c.dc_pred);
     const jpeg_huffman_table& ac = huffman_[static_cast<std::size_t>(4 + c.ac_table)];
     for (int k = 1; k < 64;) {
-        int rs = reader_.decode(ac);
+        int value = 0;
+        int rs = reader_.decode_with_value(ac, value);
         int run = rs >> 4;
-        int size = rs & 0x0F;
-        if (size == 0) {
+        if ((rs & 0x0F) == 0) {
             if (run != 15) break;  // end of block
             k += 16;               // sixteen zeros
             continue;
         }
         k += run;
         if (k > 63) jpeg_fail(jpeg_corrupt_data);
-        block[jpeg_zigzag[k]] = wrap16(reader_.extend(size));
+        block[jpeg_zigzag[k]] = wrap16(value);
         ++k;
     }
 }
@@ -175,10 +218,10 @@ void jpeg_decoder_core::decode_ac_first(jpeg_component& c, int16_t* block) {
     }
     const jpeg_huffman_table& ac = huffman_[static_cast<std::size_t>(4 + c.ac_table)];
     for (int k = scan_.ss; k <= scan_.se;) {
-        int rs = reader_.decode(ac);
+        int value = 0;
+        int rs = reader_.decode_with_value(ac, value);
         int run = rs >> 4;
-        int size = rs & 0x0F;
-        if (size == 0) {
+        if ((rs & 0x0F) == 0) {
             if (run < 15) {  // a run of end-of-bands, this block included
                 eob_run_ = (1 << run) + reader_.bits(run) - 1;
                 break;
@@ -188,7 +231,8 @@ void jpeg_decoder_core::decode_ac_first(jpeg_component& c, int16_t* block) {
         }
         k += run;
         if (k > scan_.se) jpeg_fail(jpeg_corrupt_data);
-        block[jpeg_zigzag[k]] = wrap16(reader_.extend(size) * (1 << scan_.al));
+        block[jpeg_zigzag[k]] = wrap16(value * (1 << scan_.al));
+        nonzero_bits(c, block) |= uint64_t{1} << k;
         ++k;
     }
 }
@@ -203,7 +247,14 @@ void jpeg_decoder_core::refine_nonzero(int16_t& coefficient) {
 
 void jpeg_decoder_core::decode_ac_refine(jpeg_component& c, int16_t* block) {
     const jpeg_huffman_table& ac = huffman_[static_cast<std::size_t>(4 + c.ac_table)];
+    uint64_t& nonzero = nonzero_bits(c, block);
     int k = scan_.ss;
+    uint64_t band = (uint64_t{2} << (scan_.se - scan_.ss)) - 1;
+    if (eob_run_ > 0 && ((nonzero >> k) & band) == 0) {
+        // Inside a run of end-of-bands with nothing to refine from here on.
+        --eob_run_;
+        return;
+    }
     if (eob_run_ == 0) {
         for (; k <= scan_.se; ++k) {
             int rs = reader_.decode(ac);
@@ -223,7 +274,10 @@ void jpeg_decoder_core::decode_ac_refine(jpeg_component& c, int16_t* block) {
                     refine_nonzero(coefficient);
                 } else {
                     if (run == 0) {
-                        if (value) coefficient = wrap16(value);
+                        if (value) {
+                            coefficient = wrap16(value);
+                            nonzero |= uint64_t{1} << k;
+                        }
                         break;
                     }
                     --run;

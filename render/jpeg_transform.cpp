@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -43,23 +44,6 @@ struct aan_factor_table {
                 factor[v * 8 + u] = static_cast<int32_t>(std::lround(s[v] * s[u] * 16384.0));
     }
 };
-
-// Basis of the exact transform: k[x][u] = C(u)/2 * cos((2x+1) u pi / 16), 13 fractional bits.
-struct exact_basis {
-    int32_t k[8][8];
-    exact_basis() {
-        for (int x = 0; x < 8; ++x)
-            for (int u = 0; u < 8; ++u) {
-                double c = (u == 0 ? std::sqrt(0.5) : 1.0) * 0.5;
-                k[x][u] = static_cast<int32_t>(std::lround(c * std::cos((2 * x + 1) * u * pi / 16.0) * 8192.0));
-            }
-    }
-};
-
-const exact_basis& basis() {
-    static const exact_basis table;
-    return table;
-}
 
 // Dequantises with the product in 32 bits: |coefficient| <= 32768 and q <= 65535.
 inline int32_t dequantise(int16_t coefficient, int32_t q, int32_t limit) {
@@ -113,6 +97,20 @@ inline void aan_1d(int32_t* v, int step) {
     v[3 * step] = t3 - t4;
 }
 
+// Dequantises a block into out, row by row: a row of zero coefficients (most rows
+// of most blocks) is written as zeros without the multiplications.
+void dequantise_block(const int16_t* coefficients, const int32_t* quant, int32_t limit, int32_t* out) {
+    for (int v = 0; v < 64; v += 8) {
+        uint64_t halves[2];
+        std::memcpy(halves, coefficients + v, sizeof halves);
+        if (halves[0] | halves[1]) {
+            for (int u = 0; u < 8; ++u) out[v + u] = dequantise(coefficients[v + u], quant[v + u], limit);
+        } else {
+            for (int u = 0; u < 8; ++u) out[v + u] = 0;
+        }
+    }
+}
+
 bool only_dc(const int16_t* c) {
     for (int i = 1; i < 64; ++i)
         if (c[i]) return false;
@@ -122,6 +120,48 @@ bool only_dc(const int16_t* c) {
 void fill_block(uint8_t* out, int stride, uint8_t value) {
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) out[y * stride + x] = value;
+}
+
+// Basis of the exact transform, k[x][u] = C(u)/2 * cos((2x+1) u pi / 16) with 13
+// fractional bits: every entry is one of these up to sign (k[x][0] = basis_4).
+constexpr int32_t basis_1 = 4017, basis_2 = 3784, basis_3 = 3406, basis_4 = 2896;
+constexpr int32_t basis_5 = 2276, basis_6 = 1567, basis_7 = 799;
+
+// One-dimensional exact transform of eight values spaced `step` apart into the
+// sums sum_u k[x][u] in[u]. Outputs x and 7 - x share the sums over the even and
+// the odd inputs, as k[7 - x][u] = (-1)^u k[x][u], and equal constants are
+// factored out: the very same integer sums as the matrix product, in fewer steps.
+// Where the upper four inputs are zero (most blocks of a real picture) their
+// products are left out, which again leaves every sum as it is.
+inline void exact_1d(const int32_t* in, int step, int32_t* sums) {
+    int32_t i0 = in[0], i1 = in[step], i2 = in[2 * step], i3 = in[3 * step];
+    int32_t i4 = in[4 * step], i5 = in[5 * step], i6 = in[6 * step], i7 = in[7 * step];
+    int32_t even[4];
+    int32_t odd[4];
+    if (i4 | i5 | i6 | i7) {
+        int32_t a = basis_4 * (i0 + i4);
+        int32_t b = basis_4 * (i0 - i4);
+        int32_t c = basis_2 * i2 + basis_6 * i6;
+        int32_t d = basis_6 * i2 - basis_2 * i6;
+        even[0] = a + c, even[1] = b + d, even[2] = b - d, even[3] = a - c;
+        odd[0] = basis_1 * i1 + basis_3 * i3 + basis_5 * i5 + basis_7 * i7;
+        odd[1] = basis_3 * i1 - basis_7 * i3 - basis_1 * i5 - basis_5 * i7;
+        odd[2] = basis_5 * i1 - basis_1 * i3 + basis_7 * i5 + basis_3 * i7;
+        odd[3] = basis_7 * i1 - basis_5 * i3 + basis_3 * i5 - basis_1 * i7;
+    } else {
+        int32_t a = basis_4 * i0;
+        int32_t c = basis_2 * i2;
+        int32_t d = basis_6 * i2;
+        even[0] = a + c, even[1] = a + d, even[2] = a - d, even[3] = a - c;
+        odd[0] = basis_1 * i1 + basis_3 * i3;
+        odd[1] = basis_3 * i1 - basis_7 * i3;
+        odd[2] = basis_5 * i1 - basis_1 * i3;
+        odd[3] = basis_7 * i1 - basis_5 * i3;
+    }
+    for (int x = 0; x < 4; ++x) {
+        sums[x] = even[x] + odd[x];
+        sums[7 - x] = even[x] - odd[x];
+    }
 }
 
 }  // namespace
@@ -153,31 +193,32 @@ void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t*
         fill_block(out, stride, jpeg_clamp_sample(((dc + 4) >> 3) + 128));
         return;
     }
-    const exact_basis& b = basis();
     int32_t in[64];
-    for (int i = 0; i < 64; ++i) in[i] = dequantise(coefficients[i], quant[i], limit);
+    dequantise_block(coefficients, quant, limit, in);
 
     // Columns: keep 2 fractional bits.
     int32_t tmp[64];
+    int32_t sums[8];
     for (int u = 0; u < 8; ++u) {
-        bool ac_zero = true;
-        for (int v = 1; v < 8; ++v) ac_zero = ac_zero && in[v * 8 + u] == 0;
-        for (int y = 0; y < 8; ++y) {
-            int32_t sum = b.k[y][0] * in[u];
-            if (!ac_zero)
-                for (int v = 1; v < 8; ++v) sum += b.k[y][v] * in[v * 8 + u];
-            tmp[y * 8 + u] = (sum + (1 << 10)) >> 11;
+        const int32_t* column = in + u;
+        if (column[8] | column[16] | column[24] | column[32] | column[40] | column[48] | column[56]) {
+            exact_1d(column, 8, sums);
+            for (int y = 0; y < 8; ++y) tmp[y * 8 + u] = (sums[y] + (1 << 10)) >> 11;
+        } else {
+            int32_t flat = (basis_4 * column[0] + (1 << 10)) >> 11;
+            for (int y = 0; y < 8; ++y) tmp[y * 8 + u] = flat;
         }
     }
     // Rows: remove the 13 bits of the basis and the 2 fractional bits.
     for (int y = 0; y < 8; ++y) {
         const int32_t* t = tmp + y * 8;
-        bool ac_zero = !(t[1] | t[2] | t[3] | t[4] | t[5] | t[6] | t[7]);
-        for (int x = 0; x < 8; ++x) {
-            int32_t sum = b.k[x][0] * t[0];
-            if (!ac_zero)
-                for (int u = 1; u < 8; ++u) sum += b.k[x][u] * t[u];
-            out[y * stride + x] = jpeg_clamp_sample(((sum + (1 << 14)) >> 15) + 128);
+        uint8_t* row = out + y * stride;
+        if (t[1] | t[2] | t[3] | t[4] | t[5] | t[6] | t[7]) {
+            exact_1d(t, 1, sums);
+            for (int x = 0; x < 8; ++x) row[x] = jpeg_clamp_sample(((sums[x] + (1 << 14)) >> 15) + 128);
+        } else {
+            uint8_t flat = jpeg_clamp_sample(((basis_4 * t[0] + (1 << 14)) >> 15) + 128);
+            for (int x = 0; x < 8; ++x) row[x] = flat;
         }
     }
 }
@@ -193,7 +234,7 @@ void jpeg_idct_fast(const int16_t* coefficients, const int32_t* quant, uint8_t* 
         return;
     }
     int32_t w[64];
-    for (int i = 0; i < 64; ++i) w[i] = dequantise(coefficients[i], quant[i], limit);
+    dequantise_block(coefficients, quant, limit, w);
     for (int c = 0; c < 8; ++c) {
         bool ac_zero = true;
         for (int r = 1; r < 8; ++r) ac_zero = ac_zero && w[r * 8 + c] == 0;
@@ -225,6 +266,7 @@ const jpeg_colour_tables& jpeg_colour() {
             t.g_cb[i] = -22554 * c;                  // 0.344136
             t.g_cr[i] = -46802 * c + 32768;          // 0.714136, plus rounding
         }
+        for (int v = -256; v < 512; ++v) t.limit[256 + v] = jpeg_clamp_sample(v);
         return t;
     }();
     return tables;

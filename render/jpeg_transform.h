@@ -29,6 +29,9 @@ struct jpeg_colour_tables {
     int32_t b_cb[256];
     int32_t g_cb[256];  // still scaled by 65536, rounding term included
     int32_t g_cr[256];
+    // limit[256 + v] is v clamped to 0..255, for v from -256 to 511: Y plus any
+    // chroma offset lies in that range.
+    uint8_t limit[768];
 };
 const jpeg_colour_tables& jpeg_colour();
 
@@ -36,10 +39,25 @@ inline uint8_t jpeg_clamp_sample(int32_t value) {
     return static_cast<uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
 }
 
+// What one chroma pair adds to Y in each of R, G and B; shared by every luma
+// sample the pair covers.
+struct jpeg_chroma_offsets {
+    int32_t r, g, b;
+};
+
+inline jpeg_chroma_offsets jpeg_chroma(const jpeg_colour_tables& t, int cb, int cr) {
+    return {t.r_cr[cr], (t.g_cb[cb] + t.g_cr[cr]) >> 16, t.b_cb[cb]};
+}
+
 // Writes R, G, B and an opaque fourth byte (255) to out.
-inline void jpeg_ycc_to_rgbx(const jpeg_colour_tables& t, int y, int cb, int cr, uint8_t* out) {
-    out[0] = jpeg_clamp_sample(y + t.r_cr[cr]);
-    out[1] = jpeg_clamp_sample(y + ((t.g_cb[cb] + t.g_cr[cr]) >> 16));
-    out[2] = jpeg_clamp_sample(y + t.b_cb[cb]);
+inline void jpeg_put_rgbx(const jpeg_colour_tables& t, int y, const jpeg_chroma_offsets& c, uint8_t* out) {
+    const uint8_t* limit = t.limit + 256 + y;
+    out[0] = limit[c.r];
+    out[1] = limit[c.g];
+    out[2] = limit[c.b];
     out[3] = 255;
+}
+
+inline void jpeg_ycc_to_rgbx(const jpeg_colour_tables& t, int y, int cb, int cr, uint8_t* out) {
+    jpeg_put_rgbx(t, y, jpeg_chroma(t, cb, cr), out);
 }

@@ -207,6 +207,42 @@ TEST(JpegErrors, RestartMarkersMustComeInSequence) {
     EXPECT_EQ(decode_jpeg(intact, false).error_code, 0);
 }
 
+// The progressive test file with its DC refinement scan (header and data) repeated
+// `copies` more times before the end of the image.
+bytes_t with_repeated_dc_refinement(int copies) {
+    bytes_t file = progressive();
+    for (long sos = find_marker(file, 0xDA); sos > 0; sos = find_marker(file, 0xDA, static_cast<std::size_t>(sos))) {
+        std::size_t header = static_cast<std::size_t>(sos) + 1;
+        std::size_t length = static_cast<std::size_t>(file[header] << 8 | file[header + 1]);
+        const uint8_t* tail = &file[header + length - 3];  // Ss, Se, Ah/Al
+        if (tail[0] != 0 || tail[1] != 0 || (tail[2] >> 4) == 0) continue;
+        long end = find_marker(file, 0xDA, header);
+        if (end < 0) end = find_marker(file, 0xD9, header);
+        bytes_t scan(file.begin() + sos - 1, file.begin() + end - 1);
+        file.resize(file.size() - 2);  // drop the end-of-image marker
+        for (int i = 0; i < copies; ++i) file.insert(file.end(), scan.begin(), scan.end());
+        file.insert(file.end(), {0xFF, 0xD9});
+        return file;
+    }
+    ADD_FAILURE() << "no DC refinement scan";
+    return file;
+}
+
+// Scans with next to no data may still each visit every block. A file whose scans
+// would refine its coefficients more often than any valid file can is refused in
+// prepare(); the same scan repeated fewer times still decodes.
+TEST(JpegErrors, ManyScanFilesAreBoundedByTheWorkOfAValidFile) {
+    decoded_picture some = decode_jpeg(with_repeated_dc_refinement(300), false);
+    EXPECT_EQ(some.error_code, 0);
+    EXPECT_EQ(some.rows_read, some.height);
+
+    decoded_picture too_many = decode_jpeg(with_repeated_dc_refinement(3000), false);
+    EXPECT_EQ(too_many.prepare_result, -1);
+    EXPECT_EQ(too_many.error_code, jpeg_too_much_scan_work);
+    EXPECT_STREQ(jpeg_error_message(jpeg_too_much_scan_work),
+                 "scans refine the picture more often than a valid file can");
+}
+
 TEST(JpegErrors, CorruptEntropyDataFailsInReadRow) {
     bytes_t corrupt = baseline();
     std::size_t sos = payload_of(corrupt, 0xDA);
