@@ -4,8 +4,8 @@
 // "hosts" by GNU parallel's recipe come back and join, and sets of slices that do
 // not fit are refused with one message and no file; Ctrl-C ends every job and
 // leaves no process, X server or file behind.
-#include "tests/capture/tool_process.h"
-#include "tests/capture/video_probe.h"
+#include "tests/tools/capture/tool_process.h"
+#include "tests/tools/capture/video_probe.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +83,7 @@ TEST(CaptureParallel, SlicesFromTwoHostsJoinAndBadSetsAreRefused) {
     // The README's recipe, with two "hosts" that are folders here.
     const std::string recipe =
         "cd '" + work.string() + "' && VELMORIA_FAKE_HOSTS='" + hosts.string() +
-        "' parallel --will-cite --ssh '" VELMORIA_SOURCE_DIR "/tests/capture/fake_ssh.sh' --sshlogin alpha,beta "
+        "' parallel --will-cite --ssh '" VELMORIA_SOURCE_DIR "/tests/tools/capture/fake_ssh.sh' --sshlogin alpha,beta "
         "--return slice.{}.mp4 --cleanup '" +
         tool + "' " + slice_arguments("{}/2", "slice.{}.mp4") + " ::: 1 2";
     std::string log;

@@ -4,8 +4,8 @@
 // neighbours); a fractional rate gives its frame count; Ctrl-C leaves a playable
 // file; bad arguments and a missing ffmpeg or unwritable output give one clear
 // message and a non-zero exit. The benchmark runs and reports every stage.
-#include "tests/capture/tool_process.h"
-#include "tests/capture/video_probe.h"
+#include "tests/tools/capture/tool_process.h"
+#include "tests/tools/capture/video_probe.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // (from data/ and from the repository root, with the test's display and with none)
 // gives the same PNG bytes; a frame of a sequence equals that frame captured alone;
 // the frame at 1 s is not black; bad arguments give the usage line and exit 2.
-#include "tests/capture/tool_process.h"
+#include "tests/tools/capture/tool_process.h"
 #include "tools/capture/png_image.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // PSNR of its frames against a PNG or another recording, and its sound.
 #pragma once
 
-#include "tests/capture/tool_process.h"
+#include "tests/tools/capture/tool_process.h"
 
 #include <algorithm>
 #include <cmath>
