@@ -1,7 +1,7 @@
 // The show's command line, end to end on the real executable: --help, --version
 // and refused lines answer without a display; --no-dialog opens the asked-for
-// window at once and Escape ends it with 0; --start near the end makes the show
-// end by itself within seconds.
+// window at once and Escape ends it with 0, and so does closing the window; --start
+// near the end makes the show end by itself within seconds.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -81,6 +81,17 @@ TEST_F(Launch, NoDialogWindowedSizeOpensExactlyThatWindowAndEscapeEndsWithZero) 
     EXPECT_EQ(size.height, 540) << info;
 
     ASSERT_TRUE(end_with_escape(show, id, 180s)) << "Escape did not end the show\n" << show.output();
+    EXPECT_EQ(show.exit_code(), 0) << show.output();
+}
+
+// What a window manager sends when the close box is clicked. The show would run
+// for 291 s, so an end within the limit is the close's doing.
+TEST_F(Launch, ClosingTheShowWindowEndsWithZero) {
+    show_process show(on_x_server(), {"--no-dialog", "--windowed", "--size", "320x180", "--mute"});
+    const std::string id = wait_for_window(show, show_title, 180s);
+    ASSERT_FALSE(id.empty()) << "no show window titled '" << show_title << "'\n" << show.output();
+    server.request_close(id);  // read once the show's loading is done, if it is not yet
+    ASSERT_TRUE(show.wait_for_end(180s)) << "closing the window did not end the show\n" << show.output();
     EXPECT_EQ(show.exit_code(), 0) << show.output();
 }
 

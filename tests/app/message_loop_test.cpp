@@ -73,6 +73,16 @@ TEST_F(MessageLoop, HeldEscapeStartsTheFadeOnceAndKeepsTheFirstTime) {
     EXPECT_DOUBLE_EQ(app.frame_timing.demo_time, 5.4);
 }
 
+// Escape down in the key table alone, without a fresh press (held since before the
+// last pass), starts the fade at the next idle pass.
+TEST_F(MessageLoop, EscapeHeldInTheKeyTableStartsTheFade) {
+    app.keys[VK_ESCAPE] = 1;
+    fake_platform fake;
+    idle_pass(fake.hooks());
+    EXPECT_EQ(app.fade_started, 1);
+    EXPECT_DOUBLE_EQ(app.fade_start_time, 5.1);
+}
+
 TEST_F(MessageLoop, EscapeWhileInactiveStartsTheFadeWithoutAFrame) {
     fake_platform fake;
     fake.messages.push_back({nullptr, WM_ACTIVATE, make_param(WA_INACTIVE, 1), 0});

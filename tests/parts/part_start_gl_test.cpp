@@ -4,6 +4,7 @@
 // the pointer record handed back, and the programs rebuilt while space is held.
 #include "app/app_record.h"
 #include "parts/choreography.h"
+#include "parts/frame_probe.h"
 #include "parts/gl_scene_sink.h"
 #include "parts/part_start.h"
 #include "parts/start_rules.h"
@@ -14,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
+#include <cstdint>
 #include <memory>
 
 namespace {
@@ -164,6 +167,105 @@ TEST_F(PartStartGl, ReplayedStretchShiftsOnlyTheChoreographyClock) {
     const chosen_camera camera = choose_camera(186.5, app.pointer_state.pointer_x, app.pointer_state.pointer_y);
     EXPECT_EQ(context->frame_camera.eye, camera.frame_camera.eye) << "the camera follows the unshifted clock";
     EXPECT_EQ(context->frame_camera.centre, camera.frame_camera.centre);
+}
+
+// What the occlusion pass leaves bound on units 0 to 3 when it hands over to the
+// highlight pass.
+class occlusion_inputs : public frame_probe {
+public:
+    std::array<GLint, 4> bound{};
+    void begin(frame_stage stage) override {
+        if (stage != frame_stage::highlights) return;
+        GLint active = 0;
+        glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+        for (int unit = 0; unit < 4; ++unit) {
+            glActiveTexture(GL_TEXTURE0 + unit);
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound[static_cast<size_t>(unit)]);
+        }
+        glActiveTexture(static_cast<GLenum>(active));
+    }
+    void end(frame_stage) override {}
+};
+
+GLint sampler_unit(GLuint program, const char* name) {
+    GLint unit = -1;
+    const GLint where = glGetUniformLocation(program, name);
+    EXPECT_GE(where, 0) << name;
+    if (where >= 0) glGetUniformiv(program, where, &unit);
+    return unit;
+}
+
+GLuint attached(GLuint framebuffer, GLenum attachment) {
+    GLint name = 0;
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
+    glGetFramebufferAttachmentParameterivEXT(GL_FRAMEBUFFER_EXT, attachment,
+                                             GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME_EXT, &name);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    return static_cast<GLuint>(name);
+}
+
+// The C library generator, written out: seeded, 1000 values discarded, the next one.
+int first_draw_after_1000(uint32_t seed) {
+    uint32_t x = seed;
+    int value = 0;
+    for (int i = 0; i <= 1000; ++i) {
+        x = x * 214013u + 2531011u;
+        value = static_cast<int>((x >> 16) & 0x7fff);
+    }
+    return value;
+}
+
+// Init's images come in their order (names grow as they are made) and sit on the
+// render targets as the attachment table says; a frame in the replayed stretch
+// hands the two post-processing programs the values and units they are built for.
+TEST_F(PartStartGl, PostProcessingReceivesItsImagesUniformsAndSamplers) {
+    open(64, 36);
+    const auto name = [this](int slot) { return context->texture_of_slot(slot); };
+    const GLuint made[] = {name(part->noise_slot),         name(part->scene_color_slot), name(part->highlight_slot),
+                           name(part->scene_aux_slot),     name(part->velocity_slot),    name(part->scene_depth_slot),
+                           name(part->second_depth_slot),  name(part_start::normal_map_offset),
+                           name(part_start::blob_offset)};
+    for (size_t i = 1; i < std::size(made); ++i) EXPECT_GT(made[i], made[i - 1]) << "image " << i << " of init";
+
+    const auto expect_attachments = [&](const char* when) {
+        EXPECT_EQ(attached(context->resolve_fbo[0], GL_COLOR_ATTACHMENT0_EXT), name(part->scene_color_slot)) << when;
+        EXPECT_EQ(attached(context->resolve_fbo[0], GL_COLOR_ATTACHMENT1_EXT), name(part->scene_aux_slot)) << when;
+        EXPECT_EQ(attached(context->resolve_fbo[0], GL_DEPTH_ATTACHMENT_EXT), name(part->scene_depth_slot)) << when;
+        EXPECT_EQ(attached(context->resolve_fbo[1], GL_COLOR_ATTACHMENT0_EXT), name(part->highlight_slot)) << when;
+    };
+    expect_attachments("after init");
+
+    occlusion_inputs inputs;
+    part->probe = &inputs;
+    app.pointer_state.spectrum[1] = 0.6f;
+    frame_at(200.1);  // the choreography sees 118.1, half a pulse cycle away
+    part->probe = nullptr;
+    expect_attachments("after a frame");
+
+    const GLuint ssao = part->shaders.programs[3];
+    const int limit = first_draw_after_1000(static_cast<uint32_t>(std::trunc((200.1 - 82.0) * 423424.0)));
+    EXPECT_FLOAT_EQ(uniform_of(ssao, "Limit"), static_cast<float>(limit / 32767.0)) << "seeded by the replayed clock";
+    EXPECT_FLOAT_EQ(uniform_of(ssao, "fttime"), 200.1f);
+    EXPECT_EQ(sampler_unit(ssao, "texture2d_1"), 0);
+    EXPECT_EQ(sampler_unit(ssao, "texture2d_2"), 1);
+    EXPECT_EQ(sampler_unit(ssao, "texture2d_3"), 2);
+    EXPECT_EQ(sampler_unit(ssao, "texture2d_random"), 3);
+    EXPECT_EQ(inputs.bound, (std::array<GLint, 4>{GLint(name(part->scene_color_slot)),
+                                                  GLint(name(part->scene_depth_slot)),
+                                                  GLint(name(part->scene_aux_slot)), GLint(name(part->noise_slot))}));
+
+    const GLuint blur = part->shaders.programs[4];
+    EXPECT_FLOAT_EQ(uniform_of(blur, "DSP"), 0.6f * 0.3f * 2.0f);
+    EXPECT_NEAR(uniform_of(blur, "DSP2"), 1.4782176f, 1e-4) << "the pulse at 118.1; at 200.1 it would be 0";
+    EXPECT_EQ(sampler_unit(blur, "texture2d_1"), 0);
+    EXPECT_EQ(sampler_unit(blur, "texture2d_velocities"), 1);
+    EXPECT_EQ(sampler_unit(blur, "texture2d_random"), 2);
+    EXPECT_EQ(sampler_unit(blur, "texture2d_2"), 3);
+    EXPECT_EQ(sampler_unit(blur, "texture2d_s"), 4);
+
+    frame_at(20.0);  // before 26.3 the pulse rests at 1 and the spectrum is off
+    EXPECT_EQ(uniform_of(blur, "DSP"), 0.0f);
+    EXPECT_EQ(uniform_of(blur, "DSP2"), 1.0f);
 }
 
 TEST_F(PartStartGl, FrameScalesTheStepAndHandsThePointerRecordBack) {

@@ -72,6 +72,13 @@ TEST(StartDrive, SpectrumGainRisesFrom3AndFallsAfter256) {
     EXPECT_EQ(spectrum_gain_at(260.0), 0.0);
 }
 
+TEST(StartDrive, SpectrumGainSlopes) {
+    EXPECT_DOUBLE_EQ(spectrum_gain_at(4.0), 0.4);
+    EXPECT_DOUBLE_EQ(spectrum_gain_at(256.5), 1.2);
+    EXPECT_NEAR(spectrum_gain_at(257.0), 0.4, 1e-12);
+    EXPECT_EQ(spectrum_gain_at(257.25), 0.0);
+}
+
 TEST(StartDrive, FinalPassDspAndDsp2) {
     const final_drive early = final_pass_drive(25.0, 0.8f, 2.0);
     EXPECT_EQ(early.dsp, 0.0f);
@@ -96,6 +103,62 @@ TEST(StartDrive, AmbientOcclusionSeedIsTheTruncatedScaledClock) {
     EXPECT_EQ(ssao_seed(1.0), 423424u);
     EXPECT_EQ(ssao_seed(0.5), 211712u);
     EXPECT_EQ(ssao_seed(-1.0), static_cast<unsigned>(-423424));
+}
+
+struct xyz {
+    float x, y, z;
+};
+
+void expect_vector(const vector3& v, xyz want, const char* what, double t) {
+    EXPECT_EQ(v.state, 1) << what << " at t = " << t;
+    EXPECT_NEAR(v.x, want.x, 1e-4) << what << " at t = " << t;
+    EXPECT_NEAR(v.y, want.y, 1e-4) << what << " at t = " << t;
+    EXPECT_NEAR(v.z, want.z, 1e-4) << what << " at t = " << t;
+}
+
+void expect_pose(const view_pose& pose, xyz eye, xyz centre, xyz up, double t) {
+    expect_vector(pose.eye, eye, "eye", t);
+    expect_vector(pose.centre, centre, "centre", t);
+    expect_vector(pose.up, up, "up", t);
+}
+
+// Every window's pose at one time inside it, worked out by hand from its row.
+TEST(StartCamera, EachWindowsPoseByHand) {
+    expect_pose(start_camera(10.0), {0, -15, 0}, {0, -11, 0}, {0, 0, 1}, 10.0);
+    expect_pose(choose_camera(3.0, 0.3, 0.7).frame_camera, {0, -15.7f, 0}, {0, -11.7f, 0}, {0, 0, 1}, 3.0);
+
+    struct row {
+        double t;
+        double py;
+        xyz eye, centre, up;
+    };
+    const double p0 = 0.25, p1 = 0.5;
+    const row rows[] = {
+        {20.0, 20.0, {0, 20, 0}, {0, 24, 0}, {0, 0, 1}},                 // always
+        {50.0, 80.0, {0, 80, 0}, {0, 76, 0}, {-1, 0, 0}},                // 41.5
+        {90.0, 40.0, {0, 40, -0.81f}, {0, 40, 1}, {-1, 0, 0}},           // 86
+        {140.0, 8.8, {0, 8.8f, 0}, {1, 4.8f, -0.5f}, {-1, 0, 0.075f}},   // 104, sway b = 1
+        {170.0, 40.0, {0, 40, 0}, {0, 40, 1}, {-1, 0, 0}},               // 169
+        {200.0, 49.6, {0, 49.6f, 0}, {0, 45.6f, 0}, {-1, 0, 0}},         // 186
+        {240.0, 34.0, {0, 34, 0}, {0.6f, 30, 0}, {1, 0, 0}},             // 230, before the ramp
+        {270.0, 0.0, {0, 0, 20}, {0, 0, 0}, {0, 1, 0}},                  // 260
+    };
+    for (const row& r : rows) {
+        const windowed_camera w = camera_windows(r.t, p0, p1);
+        if (r.t < 260.0) EXPECT_NEAR(w.position_y, r.py, 1e-9) << "t = " << r.t;
+        expect_pose(w.camera, r.eye, r.centre, r.up, r.t);
+    }
+}
+
+// The opening blend is the cosine ease: a quarter of the way in it has moved
+// (1 - cos 45 degrees) / 2 of the distance, not a quarter.
+TEST(StartCamera, OpeningBlendEasesByTheCosine) {
+    EXPECT_NEAR(camera_blend_at(8.5), 0.14644660940672624, 1e-12);
+    EXPECT_NEAR(camera_blend_at(13.5), 0.85355339059327373, 1e-12);
+    const chosen_camera c = choose_camera(8.5, 0.0, 0.0);
+    // Start eye y = 0.85 - 16, windowed eye y = 17 - 20.
+    EXPECT_NEAR(c.frame_camera.eye.y, -15.15 + 12.15 * 0.14644660940672624, 1e-4);
+    EXPECT_NEAR(c.frame_camera.centre.y, -11.15 + 12.15 * 0.14644660940672624, 1e-4);
 }
 
 TEST(StartCamera, StartCameraUntil6AndWindowedCameraAfter16) {

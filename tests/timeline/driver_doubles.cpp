@@ -101,7 +101,10 @@ driver_rig::driver_rig() {
         x = cursor_x;
         y = cursor_y;
     };
-    services.swap_buffers = [this] { ++swaps; };
+    services.swap_buffers = [this] {
+        ++swaps;
+        counter += swap_ticks;
+    };
     services.kill_window = [this] { ++windows_killed; };
     services.hand_over_notes = [this] { ++notes_handed_over; };
     services.message = [this](const char* text, const char* caption) {

@@ -78,6 +78,7 @@ struct driver_rig {
     int windows_killed = 0;
     int notes_handed_over = 0;
     int swaps = 0;
+    int64_t swap_ticks = 0;  // counter ticks each buffer swap takes: a slow load
     recording_part* part = nullptr;
     bool part_deleted = false;
 
