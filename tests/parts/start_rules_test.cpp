@@ -145,7 +145,9 @@ TEST(StartCamera, EachWindowsPoseByHand) {
     };
     for (const row& r : rows) {
         const windowed_camera w = camera_windows(r.t, p0, p1);
-        if (r.t < 260.0) EXPECT_NEAR(w.position_y, r.py, 1e-9) << "t = " << r.t;
+        if (r.t < 260.0) {
+            EXPECT_NEAR(w.position_y, r.py, 1e-9) << "t = " << r.t;
+        }
         expect_pose(w.camera, r.eye, r.centre, r.up, r.t);
     }
 }
