@@ -49,6 +49,16 @@ void report(const std::string& file, const rgb_image& image, double demo_time, d
 
 constexpr const char* music_file = "music/Tolvek - Velmoria.mp3";
 
+// The soundtrack's full path inside the data folder entered, or empty after
+// saying that it is missing.
+std::string soundtrack_path() {
+    std::error_code ignored;
+    const fs::path music = fs::absolute(music_file);
+    if (fs::is_regular_file(music, ignored)) return music.string();
+    std::fprintf(stderr, "velmoria-capture: no soundtrack at %s\n", music.c_str());
+    return {};
+}
+
 // One frame done: a byte to the parent's pipe for a job, else the progress line.
 void frame_done(const capture_options& o, progress_printer& progress, long done, long total) {
     if (o.progress_fd < 0) return progress.show(done, done == total);
@@ -105,11 +115,8 @@ int run_video(const capture_options& o) {
     }
     if (!enter_data_folder()) return 1;
     std::error_code ignored;
-    if (!fs::is_regular_file(music_file, ignored)) {
-        std::fprintf(stderr, "velmoria-capture: no soundtrack at data/%s\n", music_file);
-        return 1;
-    }
-    const std::string music = fs::absolute(music_file).string();
+    const std::string music = soundtrack_path();
+    if (music.empty()) return 1;
     if (o.jobs > 1) return record_in_parallel(o, {ffmpeg, ffprobe, out.string(), o.video_only ? "" : music, {}});
     private_display display;
     if (!display.ensure(o.width, o.height)) return 1;
@@ -157,13 +164,10 @@ int run_join(const capture_options& o) {
     std::error_code ignored;
     const fs::path here = fs::current_path(ignored);
     if (!enter_data_folder()) return 1;
-    const fs::path music = fs::absolute(music_file);
+    const std::string music = soundtrack_path();
     fs::current_path(here, ignored);
-    if (!fs::is_regular_file(music, ignored)) {
-        std::fprintf(stderr, "velmoria-capture: no soundtrack at data/%s\n", music_file);
-        return 1;
-    }
-    const int code = join_slices({ffmpeg, ffprobe, out.string(), music.string(), o.slices});
+    if (music.empty()) return 1;
+    const int code = join_slices({ffmpeg, ffprobe, out.string(), music, o.slices});
     if (code == 0) std::printf("%s: joined %zu slices\n", out.c_str(), o.slices.size());
     return code;
 }
