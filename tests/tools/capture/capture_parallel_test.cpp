@@ -80,9 +80,11 @@ TEST(CaptureParallel, SlicesFromTwoHostsJoinAndBadSetsAreRefused) {
     const fs::path work = scratch() / "recipe";
     const fs::path hosts = scratch() / "hosts";
     fs::create_directories(work);
-    // The README's recipe, with two "hosts" that are folders here.
+    // The README's recipe, with two "hosts" that are folders here. GNU parallel
+    // quotes the remote command for the login shell named by SHELL, which a CI
+    // runner may leave unset; a user's terminal always sets it.
     const std::string recipe =
-        "cd '" + work.string() + "' && VELMORIA_FAKE_HOSTS='" + hosts.string() +
+        "cd '" + work.string() + "' && SHELL=/bin/sh VELMORIA_FAKE_HOSTS='" + hosts.string() +
         "' parallel --will-cite --ssh '" VELMORIA_SOURCE_DIR "/tests/tools/capture/fake_ssh.sh' --sshlogin alpha,beta "
         "--return slice.{}.mp4 --cleanup '" +
         tool + "' " + slice_arguments("{}/2", "slice.{}.mp4") + " ::: 1 2";
