@@ -17,7 +17,7 @@ struct loop_platform {
 
 // The real platform: the SDL message queue, the registered window procedure, the
 // frame driver (after the live reload of changed files) and the main window's
-// buffer swap.
+// buffer swap, with each frame measured from the start of its work to its swap.
 loop_platform window_loop_platform();
 
 // One pass with an empty queue.
