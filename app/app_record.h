@@ -9,6 +9,8 @@
 #include "timeline/driver_record.h"
 
 #include <cstdint>
+#include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -36,6 +38,16 @@ struct AppRecord : driver_record {
     void* gl_context = nullptr;
 
     std::vector<std::pair<int32_t, int32_t>> mode_list;
+
+    // Shader, mesh and image files are loaded again when they change on disk
+    // (the authoring switch; off for a plain show).
+    bool live_reload = false;
+    // The music being heard minus the picture's demo time when the last frame
+    // was handed to the display, in milliseconds; NaN without music.
+    double heard_offset_ms = std::numeric_limits<double>::quiet_NaN();
+    // What the last reload left failing (shader builds, meshes, images), one per
+    // line; empty once every rebuild succeeded.
+    std::string reload_error;
 };
 
 extern AppRecord app;

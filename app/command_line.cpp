@@ -47,6 +47,11 @@ const std::vector<option_row>& option_table() {
              return true;
          }},
         {"--no-vsync", false, [](launch_options& o, const std::string&) { o.vsync = false; return true; }},
+        {"--timing-log", true,
+         [](launch_options& o, const std::string& v) {
+             o.timing_log = v;
+             return !v.empty();
+         }},
     };
     return rows;
 }

@@ -24,6 +24,8 @@ inline constexpr const char* show_usage =
     "  --mute           play without sound; the show still follows the music\n"
     "  --start T        begin T seconds into the show (0 <= T < 291), music included\n"
     "  --no-vsync       do not wait for the display's vertical sync\n"
+    "  --timing-log FILE  write a CSV row per frame to FILE: when it was shown, the\n"
+    "                   music heard then, the clocks, the frame's CPU and wall time\n"
     "\n"
     "The data is looked for in $VELMORIA_DATA, the working folder, and the installed\n"
     "data folder beside the program (../share/velmoria).\n"
@@ -44,6 +46,7 @@ struct launch_options {
     bool mute = false;
     std::optional<double> start;                          // --start T, seconds of music
     bool vsync = true;                                    // --no-vsync clears
+    std::string timing_log;                               // --timing-log FILE, empty for none
 };
 
 struct launch_request {

@@ -10,6 +10,7 @@
 #include "app/message_loop.h"
 #include "app/mode_list.h"
 #include "app/shell_messages.h"
+#include "app/timing_probe.h"
 #include "platform/data_location.h"
 #include "platform/message_box.h"
 #include "platform/sound_output.h"
@@ -79,6 +80,13 @@ void apply_sound_and_clock(const launch_options& options) {
 int velmoria_main(int argc, char** argv) {
     const launch_request request = parse_command_line(std::vector<std::string>(argv + (argc > 0), argv + argc));
     if (std::optional<int> answered = answer_without_running(request)) return *answered;
+    // Opened before the data folder is entered: the path is the user's.
+    std::string log_problem;
+    if (!request.options.timing_log.empty() && !open_timing_log(request.options.timing_log, log_problem)) {
+        std::fprintf(stderr, "velmoria: cannot write the timing log %s: %s\n", request.options.timing_log.c_str(),
+                     log_problem.c_str());
+        return exit_start_failure;
+    }
     const std::string problem = enter_data_folder();
     if (!problem.empty()) {
         show_message_box(problem.c_str(), shell_text::data_caption, message_icon::stop);

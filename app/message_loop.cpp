@@ -4,6 +4,8 @@
 #include "app/message_loop.h"
 
 #include "app/app_record.h"
+#include "app/live_reload.h"
+#include "app/timing_probe.h"
 #include "platform/window_system.h"
 #include "timeline/frame_driver.h"
 
@@ -11,8 +13,15 @@ loop_platform window_loop_platform() {
     loop_platform platform;
     platform.peek = [](window_message& message) { return peek_message(message); };
     platform.dispatch = [](const window_message& message) { return dispatch_message(message); };
-    platform.drive_frame = [] { drive_frame(); };
-    platform.swap_buffers = [] { swap_window_buffers(app.window); };
+    platform.drive_frame = [] {
+        frame_work_started();
+        reload_changed_files();
+        drive_frame();
+    };
+    platform.swap_buffers = [] {
+        swap_window_buffers(app.window);
+        frame_presented();
+    };
     return platform;
 }
 

@@ -16,7 +16,8 @@ struct loop_platform {
 };
 
 // The real platform: the SDL message queue, the registered window procedure, the
-// frame driver and the main window's buffer swap.
+// frame driver (after the live reload of changed files) and the main window's
+// buffer swap, with each frame measured from the start of its work to its swap.
 loop_platform window_loop_platform();
 
 // One pass with an empty queue.

@@ -19,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 
 namespace {
 
@@ -34,6 +35,45 @@ void identity_texture_matrix(int unit) {
 }
 
 GLuint& slot_name(RenderContext& context, int slot) { return context.texture_ids[slot + context.texture_base]; }
+
+// The five meshes with their files, in loading order.
+struct mesh_file {
+    const char* path;
+    objmesh part_start::*mesh;
+};
+constexpr std::array<mesh_file, 5> mesh_files = {{
+    {"neomeshes//quorrel.obj", &part_start::quorrel_mesh},
+    {"neomeshes//quorrels.obj", &part_start::quorrels_mesh},
+    {"neomeshes//transf3.obj", &part_start::transf3_mesh},
+    {"neomeshes//wings.obj", &part_start::wings_mesh},
+    {"neomeshes//credits.obj", &part_start::credits_mesh},
+}};
+
+// The two images with their slots (offsets from slot_base), in loading order.
+struct image_file {
+    const char* path;
+    int offset;
+    bool normal_map;
+};
+constexpr std::array<image_file, 2> image_files = {{
+    {"textures/noise.jpg", part_start::normal_map_offset, true},
+    {"textures/blob41b.jpg", part_start::blob_offset, false},
+}};
+
+bool same_file(const std::string& a, const std::string& b) {
+    return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
+}
+
+texture_load_result load_image(RenderContext& context, const image_file& image, int slot_base) {
+    const int slot = slot_base + image.offset;
+    return image.normal_map ? context.load_jpeg_normal_map(image.path, slot) : context.load_jpeg_texture(image.path, slot);
+}
+
+// The blob sprite, bound, is clamped to its black border so that it never wraps.
+void clamp_bound_texture() {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
 
 }  // namespace
 
@@ -99,21 +139,46 @@ void part_start::create_black_textures(RenderContext& context) {
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 }
 
-// The blob sprite is clamped to its black border so that it never wraps.
 void part_start::load_images(RenderContext& context) {
-    context.load_jpeg_normal_map("textures/noise.jpg", slot_base + normal_map_offset);
-    context.load_jpeg_texture("textures/blob41b.jpg", slot_base + blob_offset);
+    for (const image_file& image : image_files) load_image(context, image, slot_base);
     context.bind_texture_slot(slot_base + blob_offset);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    clamp_bound_texture();
 }
 
 void part_start::load_meshes() {
-    quorrel_mesh.load("neomeshes//quorrel.obj", false);
-    quorrels_mesh.load("neomeshes//quorrels.obj", false);
-    transf3_mesh.load("neomeshes//transf3.obj", false);
-    wings_mesh.load("neomeshes//wings.obj", false);
-    credits_mesh.load("neomeshes//credits.obj", false);
+    for (const mesh_file& file : mesh_files) (this->*file.mesh).load(file.path, false);
+}
+
+// --- Reloading while the show runs -----------------------------------------------
+
+void part_start::reload_programs() { build_programs(); }
+
+// The failure hook ends the program at start-up; here a bad file only keeps the
+// old texture, so the hook is set aside while the image loads.
+std::string part_start::reload_image(int index, RenderContext& context) {
+    const image_file& image = image_files[static_cast<size_t>(index)];
+    const GLuint old = slot_name(context, slot_base + image.offset);
+    const auto hook = context.load_failure_callback;
+    context.load_failure_callback = nullptr;
+    const texture_load_result result = load_image(context, image, slot_base);
+    context.load_failure_callback = hook;
+    if (!result.loaded) return std::string("cannot be loaded as a JPEG picture (") + result.reason + ")";
+    if (old != 0) glDeleteTextures(1, &old);
+    if (image.offset == blob_offset) clamp_bound_texture();
+    return {};
+}
+
+std::string part_start::reload_file(const std::string& data_path, RenderContext& context) {
+    for (const mesh_file& file : mesh_files) {
+        if (!same_file(data_path, file.path)) continue;
+        objmesh fresh;
+        if (!fresh.load(file.path, false)) return "cannot be opened";
+        this->*file.mesh = std::move(fresh);  // in place: the scene sink holds the mesh's address
+        return {};
+    }
+    for (size_t i = 0; i < image_files.size(); ++i)
+        if (same_file(data_path, image_files[i].path)) return reload_image(static_cast<int>(i), context);
+    return {};
 }
 
 void part_start::init(RenderContext* context) {

@@ -12,6 +12,7 @@
 #include "timeline/parts.h"
 
 #include <memory>
+#include <string>
 
 struct choreography_frame;
 class frame_probe;
@@ -30,6 +31,15 @@ public:
     // the clock and sets show_time, exactly as a drawn frame does. Lets a caller
     // step the show to a time without rendering the frames before it.
     void advance_clock(FrameTiming& timing) override;
+
+    // Authoring: every program built again from its files; one that fails keeps
+    // its last good build (see ShaderProgramTable::build_failures).
+    void reload_programs();
+    // Loads the mesh or image at `data_path` (as "neomeshes/wings.obj") again in
+    // place, releasing the texture it replaces; when the file cannot be loaded
+    // the old one stays. Empty when it loaded or is no file of this part, else
+    // the reason.
+    std::string reload_file(const std::string& data_path, RenderContext& context);
 
     // The frame the choreography receives, from this frame's values.
     choreography_frame choreography_input(const RenderContext& context) const;
@@ -84,6 +94,7 @@ private:
     void create_images(RenderContext& context);
     void create_black_textures(RenderContext& context);
     void load_images(RenderContext& context);
+    std::string reload_image(int index, RenderContext& context);
     void load_meshes();
 
     void probe_begin(frame_stage stage);

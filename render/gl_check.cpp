@@ -1,10 +1,15 @@
 // The debug GL error check and its run-time switch. Errors are written to
-// standard error so that they stay apart from the shader logs on standard output.
+// standard error so that they stay apart from the shader logs on standard output;
+// an error that recurs at the same place is written the first time only, so a
+// fault that lasts does not flood the output every frame.
 #include "render/gl_check.h"
 
 #include <GL/glew.h>
 
 #include <cstdio>
+#include <set>
+#include <string>
+#include <utility>
 
 namespace gl_check {
 
@@ -16,6 +21,7 @@ bool checks_on = false;
 bool checks_on = true;
 #endif
 int logged = 0;
+std::set<std::pair<std::string, GLenum>> written;  // the place and error of every line written
 
 const char* error_name(GLenum error) {
     switch (error) {
@@ -41,7 +47,9 @@ int check(const char* where) {
     int found = 0;
     // A lost context reports GL_CONTEXT_LOST forever; the bound keeps the loop finite.
     for (GLenum error = glGetError(); error != GL_NO_ERROR && found < 32; error = glGetError()) {
-        std::fprintf(stderr, "GL error 0x%04x (%s) after %s\n", error, error_name(error), where);
+        if (written.emplace(where, error).second)
+            std::fprintf(stderr, "GL error 0x%04x (%s) after %s (written once for this place)\n", error,
+                         error_name(error), where);
         ++found;
     }
     logged += found;

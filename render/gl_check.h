@@ -11,7 +11,8 @@ bool enabled();
 void set_enabled(bool on);
 
 // When enabled: drains every pending GL error, writes one line per error to
-// standard error naming `where`, and returns how many there were. When
+// standard error naming `where` (the first time that error is seen there), and
+// returns how many there were. When
 // disabled: touches no GL state and returns 0.
 int check(const char* where);
 

@@ -40,7 +40,8 @@ TEST(CommandLine, NoOptionRunsWithTheDefaults) {
 
 TEST(CommandLine, EveryOptionSetsItsValue) {
     const launch_options o = run_options(
-        {"--windowed", "--size", "960x540", "--no-dialog", "--no-16-9", "--mute", "--start", "100.5", "--no-vsync"});
+        {"--windowed", "--size", "960x540", "--no-dialog", "--no-16-9", "--mute", "--start", "100.5", "--no-vsync",
+         "--timing-log", "frames.csv"});
     EXPECT_EQ(o.windowed, true);
     ASSERT_TRUE(o.size.has_value());
     EXPECT_EQ(*o.size, (std::pair<int32_t, int32_t>{960, 540}));
@@ -49,6 +50,7 @@ TEST(CommandLine, EveryOptionSetsItsValue) {
     EXPECT_TRUE(o.mute);
     EXPECT_EQ(o.start, 100.5);
     EXPECT_FALSE(o.vsync);
+    EXPECT_EQ(o.timing_log, "frames.csv");
     EXPECT_EQ(run_options({"--fullscreen"}).windowed, false);
     EXPECT_EQ(run_options({"--fullscreen", "--windowed"}).windowed, true);  // the last one counts
 }
@@ -73,6 +75,7 @@ TEST(CommandLine, RefusesUnknownOptionsAndMissingOrStrayValues) {
     expect_refused({"--size"}, "--size needs a value");
     expect_refused({"--windowed", "--start"}, "--start needs a value");
     expect_refused({"--mute=yes"}, "--mute takes no value");
+    expect_refused({"--timing-log="}, "bad value '' for --timing-log");
 }
 
 TEST(CommandLine, RefusesBadSizes) {

@@ -1,11 +1,19 @@
 // The show's command line, end to end on the real executable: --help, --version
 // and refused lines answer without a display; --no-dialog opens the asked-for
 // window at once and Escape ends it with 0, and so does closing the window; --start
-// near the end makes the show end by itself within seconds.
+// near the end makes the show end by itself within seconds, and --timing-log logs
+// each of its frames.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "tests/support/e2e_session.h"
 
@@ -28,6 +36,21 @@ answer run_show(const std::vector<std::string>& args) {
     result.out = show.standard_output();
     result.err = show.standard_error();
     return result;
+}
+
+// The rows of a timing log after its header, each split into its numbers.
+std::vector<std::vector<double>> timing_rows(const std::string& file, std::string& header) {
+    std::ifstream in(file);
+    std::getline(in, header);
+    std::vector<std::vector<double>> rows;
+    for (std::string line; std::getline(in, line);) {
+        std::vector<double> row;
+        std::stringstream fields(line);
+        for (std::string field; std::getline(fields, field, ',');)
+            row.push_back(field.empty() ? std::nan("") : std::strtod(field.c_str(), nullptr));
+        rows.push_back(row);
+    }
+    return rows;
 }
 
 class Launch : public ::testing::Test {
@@ -59,6 +82,13 @@ TEST(LaunchCommandLine, BadLinesPrintTheUsageOnStandardErrorAndExitWithTwo) {
         EXPECT_EQ(bad.err.rfind("velmoria: ", 0), 0u) << bad.err;
         EXPECT_NE(bad.err.find("\nusage: velmoria [OPTION]...\n"), std::string::npos) << bad.err;
     }
+}
+
+TEST(LaunchCommandLine, AnUnwritableTimingLogEndsTheStartWithOne) {
+    const answer bad = run_show({"--no-dialog", "--timing-log", "/no-such-folder/frames.csv"});
+    EXPECT_EQ(bad.code, 1) << bad.err;
+    EXPECT_EQ(bad.err,
+              "velmoria: cannot write the timing log /no-such-folder/frames.csv: No such file or directory\n");
 }
 
 TEST_F(Launch, NoDialogWindowedSizeOpensExactlyThatWindowAndEscapeEndsWithZero) {
@@ -95,10 +125,37 @@ TEST_F(Launch, ClosingTheShowWindowEndsWithZero) {
     EXPECT_EQ(show.exit_code(), 0) << show.output();
 }
 
-TEST_F(Launch, StartNearTheEndEndsTheShowByItselfWithZero) {
+TEST_F(Launch, StartNearTheEndEndsTheShowByItselfWithZeroAndLogsItsFrames) {
     // Started 287 s in, the show has 4 s left; from the start it would run 291 s.
-    show_process show(on_x_server(),
-                      {"--no-dialog", "--windowed", "--size", "320x180", "--mute", "--start", "287", "--no-vsync"});
+    const std::string log = std::filesystem::temp_directory_path() / ("velmoria_timing_" + std::to_string(getpid()));
+    show_process show(on_x_server(), {"--no-dialog", "--windowed", "--size", "320x180", "--mute", "--start", "287",
+                                      "--no-vsync", "--timing-log", log});
     ASSERT_TRUE(show.wait_for_end(150s)) << "the show did not end by itself\n" << show.output();
     EXPECT_EQ(show.exit_code(), 0) << show.output();
+
+    std::string header;
+    const auto rows = timing_rows(log, header);
+    std::filesystem::remove(log);
+    EXPECT_EQ(header, "wall_s,heard_s,demo_time,show_time,step,cpu_ms,wall_ms");
+    ASSERT_GE(rows.size(), 3u);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const std::vector<double>& r = rows[i];
+        ASSERT_EQ(r.size(), 7u) << "row " << i;
+        const double wall_s = r[0], heard = r[1], demo = r[2], show_time = r[3], step = r[4], cpu_ms = r[5],
+                     wall_ms = r[6];
+        EXPECT_GE(demo, 287.0) << "row " << i;
+        EXPECT_LE(demo, 291.0) << "the frame past the end is not shown";
+        // The muted music plays along; the first frame (shader compiles on the
+        // software renderer) and a slow one show how far the sound got meanwhile.
+        EXPECT_NEAR(heard, demo, 1.0 + (i == 0 ? 3.0 : wall_ms / 1000.0)) << "row " << i;
+        EXPECT_LT(show_time, demo - 10.0) << "the part's clock runs slower than the demo time";
+        EXPECT_GE(cpu_ms, 0.0);
+        EXPECT_GT(wall_ms, 0.0);
+        if (i == 0) continue;
+        const std::vector<double>& p = rows[i - 1];
+        EXPECT_GT(wall_s, p[0]) << "row " << i;
+        EXPECT_GE(wall_s - p[0], wall_ms / 1000.0 - 0.002) << "a frame's work starts after the last swap";
+        EXPECT_NEAR(step, demo - p[2], 2e-6) << "row " << i;
+        EXPECT_GT(show_time, p[3]) << "row " << i;
+    }
 }

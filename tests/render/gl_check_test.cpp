@@ -18,3 +18,21 @@ TEST_F(RenderGlTest, CheckReportsEachPendingErrorOnlyWhenSwitchedOn) {
     EXPECT_EQ(gl_check::check("nothing pending"), 0);
     gl_check::reset_logged_count();  // the error above was made on purpose
 }
+
+TEST_F(RenderGlTest, AnErrorThatRecursAtThePlaceIsWrittenOnce) {
+    gl_check::set_enabled(true);
+    testing::internal::CaptureStderr();
+    for (int frame = 0; frame < 3; ++frame) {
+        glEnable(0x1234);
+        gl_check::check("every frame");
+    }
+    glEnable(0x1234);
+    gl_check::check("another place");
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(gl_check::logged_count(), 4) << "every error is still counted";
+    size_t lines = 0;
+    for (char c : log) lines += c == '\n';
+    EXPECT_EQ(lines, 2u) << log;
+    EXPECT_NE(log.find("another place"), std::string::npos) << log;
+    gl_check::reset_logged_count();
+}

@@ -1,12 +1,14 @@
 // The shader program table on real GL: reading sources (missing, empty, raw
 // bytes, directories), the printed logs, which build leaves its program
-// current, slot rebuilds, uniforms by name, samplers and the projective matrix.
+// current, failed builds keeping the last good program, slot rebuilds deleting
+// what they replace, uniforms by name, samplers and the projective matrix.
 #include "render_gl_fixture.h"
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include <unistd.h>
 
@@ -58,30 +60,96 @@ TEST_F(RenderGlTest, ReadingSourcesKeepsRawBytesAndRefusesWhatIsNoFile) {
     EXPECT_EQ(empty->c_str()[0], '\0');
 
     CaptureStdout();
-    auto missing = ShaderProgramTable::read_shader_source((dir / "absent.glsl").string());
-    auto directory = ShaderProgramTable::read_shader_source(dir.string());
-    EXPECT_EQ(GetCapturedStdout(), "Cannot open shader source file.\nCannot open shader source file.\n");
+    std::string missing_problem, directory_problem;
+    auto missing = ShaderProgramTable::read_shader_source((dir / "absent.glsl").string(), &missing_problem);
+    auto directory = ShaderProgramTable::read_shader_source(dir.string(), &directory_problem);
+    const std::string folder = dir.string();
+    EXPECT_EQ(GetCapturedStdout(), "Cannot open shader source file. " + folder + "/absent.glsl (" + folder +
+                                       "/absent.glsl): No such file or directory\n"
+                                       "Cannot open shader source file. " + folder + " (" + folder +
+                                       "): is a folder\n");
     EXPECT_FALSE(missing.has_value());
     EXPECT_FALSE(directory.has_value());
+    EXPECT_EQ(missing_problem, "No such file or directory");
+    EXPECT_EQ(directory_problem, "is a folder");
     std::filesystem::remove_all(dir);
 }
 
-TEST_F(RenderGlTest, MissingShaderFilePrintsTheMessageAndLoadingGoesOn) {
+TEST_F(RenderGlTest, MissingShaderFileIsNamedAndItsSlotHasNoProgram) {
     CaptureStdout();
     table->create_fragment_program(fixture("f_does_not_exist"), 3);
-    // Its program cannot link, so making it current is refused; nothing else fails.
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_OPERATION));
+    // Nothing was made current or set with a program that cannot link: no GL error.
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     EXPECT_EQ(current_program(), 0);
+    table->set_uniform_1f(3, "Limit", 1.0f);
+    table->bind_sampler(GL_TEXTURE_2D, 3, 0, "texture2d_1", 0);
     table->create_fragment_program(fixture("f_add_quarter"), 4);
     const std::string out = GetCapturedStdout();
 
-    EXPECT_EQ(out.rfind("Cannot open shader source file.\n", 0), 0u) << out;
-    EXPECT_NE(table->fragment_shaders[3], 0u);  // created without source
-    EXPECT_EQ(compile_status(table->fragment_shaders[3]), GL_FALSE);
+    const std::string file = fixture("f_does_not_exist") + ".glsl";
+    EXPECT_EQ(out.rfind("Cannot open shader source file. " + file, 0), 0u) << out;
+    EXPECT_EQ(table->programs[3], 0u);
+    EXPECT_EQ(table->fragment_shaders[3], 0u) << "the failed shader was deleted, not stored";
+    ASSERT_EQ(table->build_failures().size(), 1u);
+    EXPECT_EQ(table->build_failures().at(3), file + " (" + file + "): No such file or directory");
+    EXPECT_NE(out.find("Shader program 3 not built: " + file), std::string::npos) << out;
     EXPECT_EQ(compile_status(table->fragment_shaders[4]), GL_TRUE);
     EXPECT_EQ(link_status(table->programs[4]), GL_TRUE);
     // One log line per compile, even an empty log.
     EXPECT_EQ(out.substr(out.size() - 2), "\n\n") << out;
+}
+
+// Every way a build fails keeps the slot's last good program, current after a
+// fragment build, and names the file with its reason; the message is printed
+// once however often the same build fails, and a good build clears it.
+TEST_F(RenderGlTest, FailedRebuildKeepsTheLastGoodProgramAndSaysWhyOnce) {
+    const auto dir = std::filesystem::temp_directory_path() / ("velmoria_shader_fail_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir / "f_folder.glsl");
+    std::ofstream(dir / "f_empty.glsl");
+    std::ofstream(dir / "f_nul.glsl", std::ios::binary) << std::string("void main() {}\0garbage", 22);
+    CaptureStdout();
+    table->create_fragment_program(fixture("f_add_quarter"), 7);
+    const GLuint good = table->programs[7];
+    const GLuint good_shader = table->fragment_shaders[7];
+    const std::pair<std::string, std::string> failures[] = {
+        {(dir / "f_folder").string(), "is a folder"},
+        {(dir / "f_empty").string(), "is empty"},
+        {(dir / "f_nul").string(), "holds a NUL byte: it is not shader text"},
+        {fixture("f_long_error_log"), "does not compile:\n0:"},
+        {fixture("f_no_main"), "does not link:\n"},
+    };
+    for (const auto& [path, reason] : failures) {
+        table->create_fragment_program(path, 7);
+        table->create_fragment_program(path, 7);
+        EXPECT_EQ(table->programs[7], good) << path;
+        EXPECT_EQ(table->fragment_shaders[7], good_shader) << path;
+        EXPECT_EQ(current_program(), static_cast<GLint>(good)) << path;
+        ASSERT_EQ(table->build_failures().count(7), 1u) << path;
+        const std::string& message = table->build_failures().at(7);
+        EXPECT_EQ(message.rfind(path + ".glsl (", 0), 0u) << message;
+        EXPECT_NE(message.find(reason), std::string::npos) << message;
+    }
+    const std::string out = GetCapturedStdout();
+    size_t said = 0;
+    for (size_t at = out.find("Shader program 7 not built"); at != std::string::npos;
+         at = out.find("Shader program 7 not built", at + 1))
+        ++said;
+    EXPECT_EQ(said, std::size(failures)) << out;
+    EXPECT_EQ(link_status(good), GL_TRUE);
+
+    CaptureStdout();
+    table->create_program(fixture("v_passthrough"), fixture("f_no_main"), 8);
+    table->create_fragment_program(fixture("f_three_inputs"), 7);
+    GetCapturedStdout();
+    EXPECT_NE(table->programs[7], good);
+    EXPECT_EQ(table->build_failures().count(7), 0u) << "a good build clears the failure";
+    ASSERT_EQ(table->build_failures().count(8), 1u);
+    EXPECT_NE(table->build_failures().at(8).find("v_passthrough.glsl ("), std::string::npos);
+    EXPECT_NE(table->build_failures().at(8).find("f_no_main.glsl (" + fixture("f_no_main") + ".glsl) do not link"),
+              std::string::npos)
+        << table->build_failures().at(8);
+    EXPECT_EQ(table->programs[8], 0u);
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(RenderGlTest, InfoLogIsCutToTheThousandCharacterBuffer) {
@@ -113,18 +181,25 @@ TEST_F(RenderGlTest, FragmentProgramIsCurrentAfterBuildingAndFullProgramIsNot) {
     EXPECT_EQ(current_program(), static_cast<GLint>(table->programs[10127]));
 }
 
-TEST_F(RenderGlTest, RebuildingASlotNamesTheNewProgramAndKeepsTheOldAlive) {
+// A slot rebuilt hundreds of times must not pile up objects: the program and
+// shader it replaces are deleted (the program once it is no longer current).
+TEST_F(RenderGlTest, RebuildingASlotNamesTheNewProgramAndDeletesTheOld) {
     CaptureStdout();
     table->create_fragment_program(fixture("f_add_quarter"), 7);
     const GLuint old_program = table->programs[7];
     const GLuint old_shader = table->fragment_shaders[7];
+    table->create_program(fixture("v_passthrough"), fixture("f_add_quarter"), 9);
+    const GLuint old_vertex = table->vertex_shaders[9];
     table->create_fragment_program(fixture("f_three_inputs"), 7);
+    table->create_program(fixture("v_passthrough"), fixture("f_add_quarter"), 9);
     GetCapturedStdout();
 
     EXPECT_NE(table->programs[7], old_program);
     EXPECT_NE(table->fragment_shaders[7], old_shader);
-    EXPECT_TRUE(glIsProgram(old_program));
-    EXPECT_TRUE(glIsShader(old_shader));
+    EXPECT_FALSE(glIsProgram(old_program));
+    EXPECT_FALSE(glIsShader(old_shader));
+    EXPECT_FALSE(glIsShader(old_vertex));
+    EXPECT_TRUE(glIsShader(table->vertex_shaders[9]));
     EXPECT_EQ(current_program(), static_cast<GLint>(table->programs[7]));
     EXPECT_NE(glGetUniformLocation(table->programs[7], "texture2d_3"), -1);
 }

@@ -12,10 +12,19 @@
 #include <GL/glew.h>
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
 constexpr int music_channel = 0;
+
+// A picture drawn with a program missing is not the show: every program the
+// show built must have built. Each failure is named on standard error.
+bool programs_built(const part_start& part) {
+    for (const auto& [slot, message] : part.shaders.build_failures())
+        std::fprintf(stderr, "velmoria-capture: shader program %d not built: %s\n", slot, message.c_str());
+    return part.shaders.build_failures().empty();
+}
 
 // Boxes go to standard error only (the shell writes them there); a question
 // answers No, so a refused mode ends the run instead of waiting for a click.
@@ -61,7 +70,7 @@ bool capture_session::open() {
     opened_ = create_gl_window("velmoria-capture", width_, height_, 32, 0);
     if (!opened_) return false;
     part_ = dynamic_cast<part_start*>(app.part_slots[0]);
-    return part_ != nullptr;
+    return part_ != nullptr && programs_built(*part_);
 }
 
 // What drive_frame does to the clocks, without drawing: the measured step, the

@@ -20,7 +20,8 @@ public:
     capture_session(const capture_session&) = delete;
     capture_session& operator=(const capture_session&) = delete;
 
-    // Opens the window and loads the show; false when the shell refused.
+    // Opens the window and loads the show; false when the shell refused or a
+    // shader program of the show did not build (named on standard error).
     bool open();
     // Draws frame n (later than every frame drawn or stepped so far) and returns
     // the window's picture.

@@ -1,13 +1,15 @@
 // The capture tool as a process, run the way people run it: the same frame twice
 // (from data/ and from the repository root, with the test's display and with none)
 // gives the same PNG bytes; a frame of a sequence equals that frame captured alone;
-// the frame at 1 s is not black; bad arguments give the usage line and exit 2.
+// the frame at 1 s is not black; bad arguments give the usage line and exit 2; a
+// shader that does not build ends the run with 1, naming the file and its log.
 #include "tests/tools/capture/tool_process.h"
 #include "tools/capture/png_image.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 namespace {
 
@@ -65,6 +67,30 @@ TEST(CaptureRun, HelpPrintsUsageAndSucceeds) {
     EXPECT_EQ(run_tool(".", "--video out.mp4 --help", log), 0);
     EXPECT_NE(log.find("usage: velmoria-capture"), std::string::npos) << log;
     EXPECT_EQ(log.find("needs a value"), std::string::npos) << log;
+}
+
+// The data with one broken shader: the shader folders copied, the rest linked.
+TEST(CaptureRun, AShaderThatDoesNotBuildEndsTheRunWithItsNameAndLog) {
+    const fs::path data = scratch() / "broken_shader_data";
+    const fs::path source = fs::current_path();  // the tests run in data/
+    fs::create_directories(data);
+    for (const char* name : {"music", "textures", "neomeshes", "misc"})
+        fs::create_directory_symlink(source / name, data / name);
+    for (const char* name : {"Materials", "PostProcessing"})
+        fs::copy(source / name, data / name, fs::copy_options::recursive);
+    std::ofstream(data / "PostProcessing/f_combineSSAO.glsl") << "void main() { gl_FragColor = nothing; }\n";
+
+    const fs::path out = scratch() / "broken_shader.png";
+    std::string log;
+    EXPECT_EQ(capture_test::run_tool(".", "--time 1 --size 64x36 --out '" + out.string() + "'", log,
+                                     "VELMORIA_DATA='" + data.string() + "'"),
+              1);
+    const std::string named = "velmoria-capture: shader program 3 not built: PostProcessing/f_combineSSAO.glsl (" +
+                              (data / "PostProcessing/f_combineSSAO.glsl").string() + ") does not compile:\n";
+    EXPECT_NE(log.find(named), std::string::npos) << log;
+    EXPECT_NE(log.find("nothing"), std::string::npos) << "the driver's log names the undeclared name\n" << log;
+    EXPECT_FALSE(fs::exists(out));
+    fs::remove_all(data);
 }
 
 }  // namespace
