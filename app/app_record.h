@@ -9,6 +9,8 @@
 #include "timeline/driver_record.h"
 
 #include <cstdint>
+#include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -29,6 +31,13 @@ struct AppRecord : driver_record {
     // An Escape key-down seen since the last idle pass: a tap shorter than a slow
     // frame (down and up handled before the pass) still ends the show.
     uint8_t escape_pressed = 0;
+
+    // Author mode's overlay: whether F1 has it shown, the measured offset between
+    // the sound being heard and the picture's time (NaN until measured), and the
+    // last shader build error (empty while the programs build).
+    uint8_t overlay_shown = 0;
+    double heard_offset_ms = std::numeric_limits<double>::quiet_NaN();
+    std::string reload_error;
 
     // Window and context: the platform layer's handles stand in for the module
     // instance, window, device context and GL context.

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -70,8 +71,11 @@ std::optional<int> answer_without_running(const launch_request& request) {
 
 void apply_sound_and_clock(const launch_options& options) {
     set_output_muted(options.mute);
-    app.start_time = options.start.value_or(0.0);
     app.vsync = options.vsync ? 1 : 0;
+    app.author = options.author ? 1 : 0;
+    if (options.loop) std::tie(app.loop_from, app.loop_to) = *options.loop;
+    // A loop starts at its start unless --start says otherwise.
+    app.start_time = options.start.value_or(options.loop ? options.loop->first : 0.0);
 }
 
 }  // namespace

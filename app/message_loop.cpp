@@ -4,6 +4,7 @@
 #include "app/message_loop.h"
 
 #include "app/app_record.h"
+#include "app/author_mode.h"
 #include "platform/window_system.h"
 #include "timeline/frame_driver.h"
 
@@ -12,18 +13,25 @@ loop_platform window_loop_platform() {
     platform.peek = [](window_message& message) { return peek_message(message); };
     platform.dispatch = [](const window_message& message) { return dispatch_message(message); };
     platform.drive_frame = [] { drive_frame(); };
+    platform.draw_overlay = [] {
+        if (overlay_pass()) overlay_pass()();
+    };
     platform.swap_buffers = [] { swap_window_buffers(app.window); };
     return platform;
 }
 
 void start_fade() {
     if (app.fade_started) return;
+    pause_show(false);
     app.fade_started = 1;
     app.fade_start_time = app.frame_timing.demo_time;
 }
 
 void idle_pass(const loop_platform& platform) {
-    if (app.active) platform.drive_frame();
+    if (app.active) {
+        platform.drive_frame();
+        if (platform.draw_overlay) platform.draw_overlay();
+    }
     if (app.keys[VK_ESCAPE] || app.escape_pressed) start_fade();
     app.escape_pressed = 0;
     platform.swap_buffers();

@@ -30,6 +30,7 @@ public:
     // the clock and sets show_time, exactly as a drawn frame does. Lets a caller
     // step the show to a time without rendering the frames before it.
     void advance_clock(FrameTiming& timing) override;
+    void reset_clock() override;
 
     // The frame the choreography receives, from this frame's values.
     choreography_frame choreography_input(const RenderContext& context) const;
