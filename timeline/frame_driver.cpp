@@ -2,6 +2,7 @@
 // the music; drive_frame measures each frame's step on the performance counter,
 // pulls it toward the music position, fills the pointer record, draws the main
 // part, and ends the show at 291 seconds or when the closing fade has run out.
+// In author mode it also pauses, seeks and loops, and holds the end instead.
 #include "timeline/frame_driver.h"
 
 #include "platform/fsound.h"
@@ -296,7 +297,8 @@ void drive_frame() {
     measure_step();
     if (state.paused) state.frame_timing.step = 0.0;
     if (state.sound_on) follow_music();
-    if (state.author) keep_author_span();
+    // A closing fade runs on the demo clock: no wrap may take it back.
+    if (state.author && !state.fade_started) keep_author_span();
     if (state.frame_log)
         record_frame_rate(state.frame_log_record, 1.0 / std::max(state.frame_timing.step, 0.00001),
                           state.frame_timing.demo_time, 0);

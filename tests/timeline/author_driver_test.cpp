@@ -98,3 +98,15 @@ TEST_F(AuthorDriver, TheEndHoldsThePictureInsteadOfEndingTheShow) {
     EXPECT_EQ(app.paused, 1);
     EXPECT_NEAR(last_timing().demo_time, 291.0, 1e-9);
 }
+
+TEST_F(AuthorDriver, ClosingFadeAtTheLoopsEndIsNotWrappedAway) {
+    app.author = 1;
+    app.loop_from = 10.0;
+    app.loop_to = 12.0;
+    rig.start_show(11.99, true);
+    rig.music_at(11.99);
+    app.fade_started = 1;
+    app.fade_start_time = 11.99;
+    rig.frame(frame_seconds);  // reaches 12.01: the fade ends the show there
+    EXPECT_EQ(rig.exits, std::vector<int>{0});
+}
