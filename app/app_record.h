@@ -32,6 +32,9 @@ struct AppRecord : driver_record {
     // frame (down and up handled before the pass) still ends the show.
     uint8_t escape_pressed = 0;
 
+    // Author mode's overlay: whether F1 has it shown.
+    uint8_t overlay_shown = 0;
+
     // Window and context: the platform layer's handles stand in for the module
     // instance, window, device context and GL context.
     SDL_Window* window = nullptr;
@@ -40,7 +43,7 @@ struct AppRecord : driver_record {
     std::vector<std::pair<int32_t, int32_t>> mode_list;
 
     // Shader, mesh and image files are loaded again when they change on disk
-    // (the authoring switch; off for a plain show).
+    // (on in author mode; off for a plain show).
     bool live_reload = false;
     // The music being heard minus the picture's demo time when the last frame
     // was handed to the display, in milliseconds; NaN without music.

@@ -52,6 +52,15 @@ const std::vector<option_row>& option_table() {
              o.timing_log = v;
              return !v.empty();
          }},
+        {"--author", false, [](launch_options& o, const std::string&) { o.author = true; return true; }},
+        {"--loop", true,
+         [](launch_options& o, const std::string& v) {
+             std::pair<double, double> span;
+             if (!parse_loop(v, span)) return false;
+             o.loop = span;
+             o.author = true;
+             return true;
+         }},
     };
     return rows;
 }
@@ -85,6 +94,17 @@ bool parse_size(const std::string& text, std::pair<int32_t, int32_t>& size) {
     if (width < smallest_side || width > largest_side || height < smallest_side || height > largest_side)
         return false;
     size = {width, height};
+    return true;
+}
+
+bool parse_loop(const std::string& text, std::pair<double, double>& span) {
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    double from = 0.0;
+    double to = 0.0;
+    if (!parse_seconds(text.substr(0, colon), from) || !parse_seconds(text.substr(colon + 1), to)) return false;
+    if (from < 0.0 || to <= from || to > last_start_time) return false;
+    span = {from, to};
     return true;
 }
 

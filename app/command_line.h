@@ -26,6 +26,10 @@ inline constexpr const char* show_usage =
     "  --no-vsync       do not wait for the display's vertical sync\n"
     "  --timing-log FILE  write a CSV row per frame to FILE: when it was shown, the\n"
     "                   music heard then, the clocks, the frame's CPU and wall time\n"
+    "  --author         author mode: the show runs on past its end, and keys pause (P),\n"
+    "                   seek (Left/Right 1 s, with Shift 10 s, Home, Page Up/Down by\n"
+    "                   section), loop the section (L) and show the overlay (F1)\n"
+    "  --loop A:B       author mode, playing the music times A to B again and again\n"
     "\n"
     "The data is looked for in $VELMORIA_DATA, the working folder, and the installed\n"
     "data folder beside the program (../share/velmoria).\n"
@@ -47,6 +51,8 @@ struct launch_options {
     std::optional<double> start;                          // --start T, seconds of music
     bool vsync = true;                                    // --no-vsync clears
     std::string timing_log;                               // --timing-log FILE, empty for none
+    bool author = false;                                  // --author, or implied by --loop
+    std::optional<std::pair<double, double>> loop;        // --loop A:B, seconds of music
 };
 
 struct launch_request {
@@ -58,6 +64,9 @@ struct launch_request {
 // Reads the arguments after the program name. "--name value" and "--name=value"
 // both work; --help and --version win over everything else on the line.
 launch_request parse_command_line(const std::vector<std::string>& args);
+
+// "A:B" with 0 <= A < B <= 291; false otherwise.
+bool parse_loop(const std::string& text, std::pair<double, double>& span);
 
 // "WxH" with both sides from 16 to 16384; false otherwise.
 bool parse_size(const std::string& text, std::pair<int32_t, int32_t>& size);

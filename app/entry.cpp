@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -71,8 +72,12 @@ std::optional<int> answer_without_running(const launch_request& request) {
 
 void apply_sound_and_clock(const launch_options& options) {
     set_output_muted(options.mute);
-    app.start_time = options.start.value_or(0.0);
     app.vsync = options.vsync ? 1 : 0;
+    app.author = options.author ? 1 : 0;
+    app.live_reload = options.author;
+    if (options.loop) std::tie(app.loop_from, app.loop_to) = *options.loop;
+    // A loop starts at its start unless --start says otherwise.
+    app.start_time = options.start.value_or(options.loop ? options.loop->first : 0.0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "app/message_loop.h"
 
 #include "app/app_record.h"
+#include "app/author_mode.h"
 #include "app/live_reload.h"
 #include "app/timing_probe.h"
 #include "platform/window_system.h"
@@ -18,6 +19,9 @@ loop_platform window_loop_platform() {
         reload_changed_files();
         drive_frame();
     };
+    platform.draw_overlay = [] {
+        if (overlay_pass()) overlay_pass()();
+    };
     platform.swap_buffers = [] {
         swap_window_buffers(app.window);
         frame_presented();
@@ -27,12 +31,16 @@ loop_platform window_loop_platform() {
 
 void start_fade() {
     if (app.fade_started) return;
+    pause_show(false);
     app.fade_started = 1;
     app.fade_start_time = app.frame_timing.demo_time;
 }
 
 void idle_pass(const loop_platform& platform) {
-    if (app.active) platform.drive_frame();
+    if (app.active) {
+        platform.drive_frame();
+        if (platform.draw_overlay) platform.draw_overlay();
+    }
     if (app.keys[VK_ESCAPE] || app.escape_pressed) start_fade();
     app.escape_pressed = 0;
     platform.swap_buffers();

@@ -12,12 +12,15 @@ struct loop_platform {
     std::function<bool(window_message&)> peek;
     std::function<intptr_t(const window_message&)> dispatch;
     std::function<void()> drive_frame;
+    // Tools drawn over the finished frame (author mode's overlay); may be empty.
+    std::function<void()> draw_overlay;
     std::function<void()> swap_buffers;
 };
 
 // The real platform: the SDL message queue, the registered window procedure, the
-// frame driver (after the live reload of changed files) and the main window's
-// buffer swap, with each frame measured from the start of its work to its swap.
+// frame driver (after the live reload of changed files), the installed overlay and
+// the main window's buffer swap, with each frame measured from the start of its
+// work to its swap.
 loop_platform window_loop_platform();
 
 // One pass with an empty queue.
@@ -26,5 +29,6 @@ void idle_pass(const loop_platform& platform);
 // Runs until the quit message; returns its exit code.
 int run_message_loop(const loop_platform& platform);
 
-// Sets the fade flag and remembers the demo time, unless the fade already runs.
+// Sets the fade flag and remembers the demo time, unless the fade already runs; a
+// paused show is let go, so that the fade's clock runs.
 void start_fade();

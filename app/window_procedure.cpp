@@ -4,6 +4,7 @@
 #include "app/window_procedure.h"
 
 #include "app/app_record.h"
+#include "app/author_mode.h"
 #include "app/gl_window.h"
 #include "platform/system_services.h"
 #include "platform/window_messages.h"
@@ -60,6 +61,7 @@ intptr_t window_procedure(SDL_Window* window, uint32_t message, uintptr_t wparam
     case WM_KEYDOWN:
         app.keys[wparam & 0xFF] = 1;
         if ((wparam & 0xFF) == VK_ESCAPE) app.escape_pressed = 1;
+        if (app.author) author_key(uint8_t(wparam & 0xFF), (lparam & key_was_down_bit) != 0);
         return 0;
     case WM_KEYUP:
         app.keys[wparam & 0xFF] = 0;

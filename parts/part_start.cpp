@@ -207,7 +207,7 @@ void part_start::init(RenderContext* context) {
     load_images(*context);
     load_meshes();
     notes.load_points("misc//piano2.txt");
-    scene_time = start_clock_floor;
+    reset_clock();
     sink_ = std::make_unique<gl_scene_sink>(*context, shaders,
                                             scene_meshes{&quorrel_mesh, &transf3_mesh, &wings_mesh, &credits_mesh});
 }
@@ -217,6 +217,11 @@ void part_start::init(RenderContext* context) {
 void part_start::advance_clock(FrameTiming& timing) {
     scene_time = ::advance_clock(scene_time, timing.step);
     show_time = scene_time;
+}
+
+void part_start::reset_clock() {
+    scene_time = start_clock_floor;
+    show_time = 0.0;
 }
 
 void part_start::probe_begin(frame_stage stage) {

@@ -31,6 +31,7 @@ public:
     // the clock and sets show_time, exactly as a drawn frame does. Lets a caller
     // step the show to a time without rendering the frames before it.
     void advance_clock(FrameTiming& timing) override;
+    void reset_clock() override;
 
     // Authoring: every program built again from its files; one that fails keeps
     // its last good build (see ShaderProgramTable::build_failures).

@@ -198,6 +198,13 @@ bool heard_output(const sound_system& system, std::array<float, spectrum_fft_siz
     return true;
 }
 
+// The first channel held by a pause, or null.
+const sound_channel* held_channel(const sound_system& system) {
+    for (const sound_channel& channel : system.channels)
+        if (channel.playing && channel.paused) return &channel;
+    return nullptr;
+}
+
 }  // namespace
 
 signed char FSOUND_Init(int mix_rate, int max_software_channels, unsigned int) {
@@ -255,6 +262,24 @@ signed char FSOUND_SetCurrentPosition(int channel, unsigned int position) {
     return seek_channel(*target, position) ? 1 : 0;
 }
 
+signed char FSOUND_SetPaused(int channel, signed char paused) {
+    sound_channel* target = channel_at(channel);
+    if (target == nullptr || target->sample == nullptr) return 0;
+    device_lock lock(*sound);
+    if (paused && !target->paused)
+        pause_channel(*target, heard_position(*target, current_offset(*sound)));
+    else if (!paused)
+        resume_channel(*target);
+    return 1;
+}
+
+signed char FSOUND_GetPaused(int channel) {
+    const sound_channel* target = channel_at(channel);
+    if (target == nullptr) return 0;
+    device_lock lock(*sound);
+    return target->paused ? 1 : 0;
+}
+
 unsigned int FSOUND_GetCurrentPosition(int channel) {
     const sound_channel* target = channel_at(channel);
     if (target == nullptr) return 0;
@@ -280,7 +305,12 @@ float* FSOUND_DSP_GetSpectrum() {
     bool heard = false;
     {
         device_lock lock(*sound);
-        heard = heard_output(*sound, window);
+        if (const sound_channel* held = held_channel(*sound)) {
+            held_window(*held, window.data(), spectrum_fft_size);
+            heard = true;
+        } else {
+            heard = heard_output(*sound, window);
+        }
     }
     if (!heard) return silent_spectrum.data();
     sound->analyser.compute(window, sound->spectrum);

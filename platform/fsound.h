@@ -18,6 +18,11 @@ signed char FSOUND_DSP_SetActive(FSOUND_DSPUNIT* unit, signed char active);
 int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample);
 signed char FSOUND_SetCurrentPosition(int channel, unsigned int position);
 unsigned int FSOUND_GetCurrentPosition(int channel);
+// Holds the channel at the position being heard (silent, position frozen) or lets
+// it go on from there. While the music is held, the spectrum is that of the last
+// 1024 frames before its position, as they were heard.
+signed char FSOUND_SetPaused(int channel, signed char paused);
+signed char FSOUND_GetPaused(int channel);
 int FSOUND_GetFrequency(int channel);
 unsigned int FSOUND_Sample_GetLength(FSOUND_SAMPLE* sample);
 float* FSOUND_DSP_GetSpectrum();

@@ -79,6 +79,35 @@ bool seek_channel(sound_channel& channel, uint32_t frame) {
     return true;
 }
 
+void pause_channel(sound_channel& channel, double frame) {
+    if (channel.sample == nullptr) return;
+    const double length = double(sample_length(*channel.sample));
+    channel.cursor = uint64_t(std::clamp(frame, 0.0, length) * double(position_one));
+    channel.mixed = 0;
+    channel.mark_cursor = channel.cursor;
+    channel.mark_mixed = 0;
+    channel.mark_from_mix = false;
+    channel.paused = true;
+}
+
+void resume_channel(sound_channel& channel) { channel.paused = false; }
+
+void held_window(const sound_channel& channel, float* out, int count) {
+    const int64_t end = int64_t(channel.cursor >> 32);
+    const decoded_sound& sound = channel.sample->sound;
+    const int64_t length = int64_t(sound.frame_count());
+    const float gain = float(channel.volume) / 255.0f;
+    const int right_offset = sound.channels > 1 ? 1 : 0;
+    for (int i = 0; i < count; ++i) {
+        const int64_t frame = end - count + i;
+        out[i] = 0.0f;
+        if (frame < 0 || frame >= length) continue;
+        const size_t at = size_t(frame) * size_t(sound.channels);
+        const float sum = (float(sound.frames[at]) + float(sound.frames[at + right_offset])) * gain;
+        out[i] = std::clamp(sum / 65536.0f, -1.0f, 1.0f);
+    }
+}
+
 void mark_channels(std::vector<sound_channel>& channels) {
     for (sound_channel& channel : channels) {
         channel.mark_cursor = channel.cursor;
@@ -93,7 +122,7 @@ void mix_channels(std::vector<sound_channel>& channels, int frames, int16_t* out
         block left{};
         block right{};
         for (sound_channel& channel : channels)
-            if (channel.playing) mix_one(channel, count, left, right);
+            if (channel.playing && !channel.paused) mix_one(channel, count, left, right);
         for (int i = 0; i < count; ++i) {
             out[2 * (start + i)] = to_output(left[i]);
             out[2 * (start + i) + 1] = to_output(right[i]);
@@ -115,7 +144,7 @@ double heard_position(const sound_channel& channel, double offset_frames) {
     // listener may still hear its last frames from the buffer before, but the
     // position must not step back from the end it already reported.
     if (!channel.sample->loop && !channel.playing && position >= length) return length;
-    if (channel.mark_from_mix) {
+    if (channel.mark_from_mix && !channel.paused) {
         const double offset = std::max(offset_frames, -double(channel.mark_mixed));
         position += offset * double(channel.increment) / double(position_one);
     }

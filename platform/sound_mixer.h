@@ -25,6 +25,7 @@ constexpr uint64_t position_one = uint64_t(1) << 32;
 struct sound_channel {
     const FSOUND_SAMPLE* sample = nullptr;
     bool playing = false;
+    bool paused = false;     // held at cursor: mixed as silence, position frozen
     int volume = 255;        // 0..255
     int frequency = 0;       // playback rate in Hz
     uint64_t cursor = 0;     // next source position to mix
@@ -42,6 +43,16 @@ void start_channel(sound_channel& channel, const FSOUND_SAMPLE& sample, int outp
 // Moves the channel; false when the position lies outside the sample.
 bool seek_channel(sound_channel& channel, uint32_t frame);
 uint32_t sample_length(const FSOUND_SAMPLE& sample);
+
+// Pauses the channel at `frame` (the position being heard, so that nothing heard
+// is skipped or repeated) or resumes it where it was held.
+void pause_channel(sound_channel& channel, double frame);
+void resume_channel(sound_channel& channel);
+
+// The mono values (-1..1, at the channel's volume) of the `count` source frames
+// that end at a paused channel's position, written to out; frames before the
+// sample's start are silent. What a listener heard last before the pause.
+void held_window(const sound_channel& channel, float* out, int count);
 
 // Records where each channel is as a new stretch of output begins (once per
 // mixed buffer, before mixing it).

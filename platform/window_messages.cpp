@@ -183,11 +183,14 @@ uint32_t window_id_of(const SDL_Event& event) {
     }
 }
 
+std::function<bool(const void*)> event_observer;
+
 void pump_sdl_events() {
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
     std::vector<window_message> translated;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        if (event_observer && event_observer(&event)) continue;
         SDL_Window* window = SDL_GetWindowFromID(window_id_of(event));
         bool minimised = window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) != 0;
         translate_event(event, window, minimised, translated);
@@ -204,6 +207,8 @@ bool peek_message(window_message& out) {
     message_queue.pop_front();
     return true;
 }
+
+void set_event_observer(std::function<bool(const void* event)> observer) { event_observer = std::move(observer); }
 
 void post_quit_message(int exit_code) {
     message_queue.push_back({nullptr, WM_QUIT, uintptr_t(exit_code), 0});

@@ -7,6 +7,7 @@
 #include <SDL2/SDL_events.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct SDL_Window;
@@ -116,6 +117,11 @@ void translate_event(const SDL_Event& event, SDL_Window* window, bool window_min
 // The message queue. peek_message takes the oldest waiting message, first turning
 // every pending SDL event into messages; false when nothing is waiting.
 bool peek_message(window_message& out);
+
+// Sees every SDL event (passed as const SDL_Event*) before it is translated; an
+// observer that returns true keeps the event from the window procedure. One
+// observer at a time; an empty one removes it. An in-window tool overlay uses it.
+void set_event_observer(std::function<bool(const void* event)> observer);
 // Queues WM_QUIT with `exit_code` as its first parameter.
 void post_quit_message(int exit_code);
 // Queues any message behind the ones already waiting.

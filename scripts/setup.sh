@@ -7,7 +7,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libgtk-3-dev libmpg123-dev libkissfft-dev
+  libsdl2-dev libgtk-3-dev libmpg123-dev libkissfft-dev libimgui-dev
   libglew-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri mesa-utils libpng-dev
   xvfb xauth xdotool x11-utils libxrandr-dev
   libjpeg-turbo-progs lame sox ffmpeg parallel rsync

@@ -27,6 +27,9 @@ struct driver_record {
     double fade_rate = 100002.5;
     int32_t start_point = -4;
     uint8_t drift_correction = 1;
+    // The correction's setting when the show started: a seek restores it after the
+    // music's end switched it off.
+    uint8_t drift_correction_start = 1;
     // Where the show starts, in seconds of music (set from the command line).
     double start_time = 0.0;
     std::string clip_text;
@@ -40,6 +43,14 @@ struct driver_record {
     uint8_t play_keys = 0;
     uint8_t asset_list = 0;
     uint8_t frame_log = 0;
+
+    // Author mode (set from the command line): the show runs on past its end, can
+    // be paused, and plays loop_from .. loop_to again and again while loop_to is
+    // above loop_from.
+    uint8_t author = 0;
+    uint8_t paused = 0;
+    double loop_from = 0.0;
+    double loop_to = 0.0;
 
     // Input, kept by the window procedure.
     std::array<uint8_t, 256> keys{};

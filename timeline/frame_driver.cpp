@@ -2,6 +2,7 @@
 // the music; drive_frame measures each frame's step on the performance counter,
 // pulls it toward the music position, fills the pointer record, draws the main
 // part, and ends the show at 291 seconds or when the closing fade has run out.
+// In author mode it also pauses, seeks and loops, and holds the end instead.
 #include "timeline/frame_driver.h"
 
 #include "platform/fsound.h"
@@ -123,6 +124,7 @@ void follow_music() {
     const auto music = read_music(sound.position(music_channel), sound.length(state.music_sample), frequency);
     if (!music) return;  // nothing playing on the music channel
     state.music_time = music->position;
+    if (state.paused) return;
     FrameTiming& timing = state.frame_timing;
     timing.step = corrected_step(timing.step, timing.demo_time, *music, state.drift_correction);
 }
@@ -204,20 +206,41 @@ void run_closing_fade() {
     }
 }
 
-// A later start: the demo clock and the part's clock are stepped to the start time
-// as frames would step them, without drawing, and the music is sought there.
-void skip_to_start() {
+// The demo clock and the part's clock stepped from where they stand to `time`
+// as frames of 1/60 s would step them, without drawing.
+void step_clocks_to(double time) {
     driver_record& state = driver_state();
-    if (state.start_time <= 0.0 || state.part_slots[0] == nullptr) return;
     FrameTiming& timing = state.frame_timing;
-    while (timing.demo_time + skip_step <= state.start_time + 1e-9) {
+    while (timing.demo_time + skip_step <= time + 1e-9) {
         timing.step = skip_step;
         timing.demo_time += timing.step;
         state.part_slots[0]->advance_clock(timing);
     }
     timing.step = 0.0;
+}
+
+// A later start: the clocks are stepped to the start time and the music is
+// sought there.
+void skip_to_start() {
+    driver_record& state = driver_state();
+    if (state.start_time <= 0.0 || state.part_slots[0] == nullptr) return;
+    step_clocks_to(state.start_time);
     if (state.sound_on)
-        driver_services().sound->set_position(music_channel, uint32_t(std::llround(timing.demo_time * seek_rate)));
+        driver_services().sound->set_position(music_channel, seek_sample(state.frame_timing.demo_time));
+}
+
+// Author mode: a loop's end takes the frame back to the loop's start, and the
+// show's end holds the picture there instead of ending the process.
+void keep_author_span() {
+    driver_record& state = driver_state();
+    const FrameTiming& timing = state.frame_timing;
+    const double next = timing.demo_time + timing.step;
+    if (loop_wraps(next, state.loop_from, state.loop_to)) {
+        seek_show(state.loop_from);
+    } else if (next > show_end_time) {
+        seek_show(show_end_time);
+        pause_show(true);
+    }
 }
 
 }  // namespace
@@ -238,7 +261,32 @@ void demo_init() {
     state.frame_timing.clock_reference = clock_read();
     if (state.frame_log) open_frame_log(state.frame_log_record, "c://logs//orvalith2.log", 240.0);
     reset_pointer_for_show();
+    state.drift_correction_start = state.drift_correction;
     skip_to_start();
+}
+
+void seek_show(double music_time) {
+    driver_record& state = driver_state();
+    if (state.part_slots[0] == nullptr) return;
+    FrameTiming& timing = state.frame_timing;
+    timing.demo_time = 0.0;
+    state.part_slots[0]->reset_clock();
+    step_clocks_to(std::clamp(music_time, 0.0, show_end_time));
+    timing.clock_reference = clock_read();
+    state.drift_correction = state.drift_correction_start;
+    if (state.sound_on) driver_services().sound->set_position(music_channel, seek_sample(timing.demo_time));
+    state.music_time = timing.demo_time;
+}
+
+void pause_show(bool paused) {
+    driver_record& state = driver_state();
+    if ((state.paused != 0) == paused) return;
+    state.paused = paused ? 1 : 0;
+    if (!state.sound_on) return;
+    sound_source& sound = *driver_services().sound;
+    sound.set_paused(music_channel, paused);
+    // Held, the music waits at the picture's time, so that both go on together.
+    if (paused) sound.set_position(music_channel, seek_sample(state.frame_timing.demo_time));
 }
 
 void drive_frame() {
@@ -247,7 +295,10 @@ void drive_frame() {
     int cursor_y = 0;
     driver_services().cursor(cursor_x, cursor_y);
     measure_step();
+    if (state.paused) state.frame_timing.step = 0.0;
     if (state.sound_on) follow_music();
+    // A closing fade runs on the demo clock: no wrap may take it back.
+    if (state.author && !state.fade_started) keep_author_span();
     if (state.frame_log)
         record_frame_rate(state.frame_log_record, 1.0 / std::max(state.frame_timing.step, 0.00001),
                           state.frame_timing.demo_time, 0);
@@ -256,7 +307,7 @@ void drive_frame() {
     draw_main_part();
     if (state.play_keys) run_digit_jumps();
     apply_start_point();
-    if (state.frame_timing.demo_time > show_end_time) {
+    if (!state.author && state.frame_timing.demo_time > show_end_time) {
         end_show(true);
         return;
     }

@@ -5,5 +5,13 @@
 
 void demo_init();
 void drive_frame();
+// Author mode: both clocks and the music go to `music_time` (kept within the
+// show), the clocks stepped from the start exactly as a later start steps them, so
+// the frame drawn next is the frame of that time; the music's correction then
+// finds nothing to correct.
+void seek_show(double music_time);
+// Author mode: holds or releases the clocks and the music. Held, the music stops
+// at the picture's time and the frame is still drawn every pass.
+void pause_show(bool paused);
 void clock_reset();
 double clock_read();

@@ -16,6 +16,7 @@ void sound_source::set_active(FSOUND_DSPUNIT* unit, bool active) { FSOUND_DSP_Se
 int sound_source::play(int channel, FSOUND_SAMPLE* sample) { return FSOUND_PlaySound(channel, sample); }
 void sound_source::set_position(int channel, uint32_t position) { FSOUND_SetCurrentPosition(channel, position); }
 uint32_t sound_source::position(int channel) { return FSOUND_GetCurrentPosition(channel); }
+void sound_source::set_paused(int channel, bool paused) { FSOUND_SetPaused(channel, paused ? 1 : 0); }
 int sound_source::frequency(int channel) { return FSOUND_GetFrequency(channel); }
 uint32_t sound_source::length(FSOUND_SAMPLE* sample) { return FSOUND_Sample_GetLength(sample); }
 const float* sound_source::spectrum() { return FSOUND_DSP_GetSpectrum(); }

@@ -26,6 +26,7 @@ public:
     virtual int play(int channel, FSOUND_SAMPLE* sample);
     virtual void set_position(int channel, uint32_t position);
     virtual uint32_t position(int channel);
+    virtual void set_paused(int channel, bool paused);
     virtual int frequency(int channel);
     virtual uint32_t length(FSOUND_SAMPLE* sample);
     virtual const float* spectrum();

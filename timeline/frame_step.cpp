@@ -27,6 +27,10 @@ double corrected_step(double step, double demo_time, const music_reading& music,
     return step + correction;
 }
 
+uint32_t seek_sample(double time) { return uint32_t(std::llround(std::max(time, 0.0) * seek_rate)); }
+
+bool loop_wraps(double next, double loop_from, double loop_to) { return loop_to > loop_from && next >= loop_to; }
+
 uint32_t frame_seed(double demo_time) {
     const double scaled = demo_time * 1000000.0;
     if (!std::isfinite(scaled) || std::fabs(scaled) >= 9.2e18) return 0;

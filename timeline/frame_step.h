@@ -28,6 +28,13 @@ std::optional<music_reading> read_music(uint32_t position, uint32_t length, int 
 // correction_on when the music has entered the last seconds of the sample.
 double corrected_step(double step, double demo_time, const music_reading& music, uint8_t& correction_on);
 
+// The music sample a seek to `time` sets, rounded to the nearest.
+uint32_t seek_sample(double time);
+
+// Whether a loop from..to is set (to above from) and a frame ending at `next`
+// has reached its end, so that the frame is drawn at its start instead.
+bool loop_wraps(double next, double loop_from, double loop_to);
+
 // The generator seed of a frame: the low 32 bits of demo_time x 1000000 truncated.
 uint32_t frame_seed(double demo_time);
 

@@ -16,6 +16,9 @@ public:
     // Advances the part's own clock by timing.step without drawing, for a start later
     // in the show; a part without a clock of its own ignores it.
     virtual void advance_clock(FrameTiming& timing) {}
+    // Puts the part's own clock back where init left it, so that stepping it again
+    // from the start reaches any time exactly as a start there would.
+    virtual void reset_clock() {}
 
     int32_t active_flag = 0;  // set to 1 once init has returned
     double part_time = 0.0;   // position on the timeline, kept by the key-state recorder

@@ -117,3 +117,14 @@ TEST(DialogPreset, OptionsSetTheChoiceAndAnUnlistedSizeIsAddedOnce) {
     preset_choice(options, modes);
     EXPECT_EQ(modes.size(), 3u);
 }
+
+TEST(CommandLine, AuthorModeAndLoopsWithinTheShow) {
+    EXPECT_FALSE(run_options({}).author);
+    EXPECT_TRUE(run_options({"--author"}).author);
+    const launch_options looped = run_options({"--loop", "100:104.5"});
+    EXPECT_TRUE(looped.author);  // a loop is author mode's
+    EXPECT_EQ(looped.loop, (std::pair<double, double>{100.0, 104.5}));
+    EXPECT_EQ(run_options({"--loop=0:291"}).loop, (std::pair<double, double>{0.0, 291.0}));
+    for (const char* span : {"104:100", "5:5", "-1:3", "0:291.5", "100", "100:", ":104", "a:b", "1:2:3"})
+        expect_refused({"--loop", span}, std::string("bad value '") + span + "' for --loop");
+}

@@ -102,3 +102,32 @@ TEST(SoundMixer, FinishedOneShotStaysAtItsEnd) {
     EXPECT_EQ(heard_position(channels[0], -10.0), 3000.0);
     EXPECT_EQ(heard_position(channels[0], 500.0), 3000.0);
 }
+
+// Paused at the frame being heard, a channel mixes silence and reports that frame,
+// also after a seek; resumed, it plays on from there. Its held window is the sample
+// up to that frame, as heard (both sides, at its volume).
+TEST(SoundMixer, PausedChannelHoldsItsPositionAndItsLastFrames) {
+    const FSOUND_SAMPLE sample = ramp_sample(44100, 2, {100, 300, 1000, 3000, 5000, 7000, 9000, 11000}, false);
+    std::vector<sound_channel> channels(1);
+    start_channel(channels[0], sample, 44100);
+    mix(channels, 1);
+    pause_channel(channels[0], 2.0);
+    const mixed silent = mix(channels, 2);
+    EXPECT_EQ(silent.out, std::vector<int16_t>(4, 0));
+    EXPECT_EQ(heard_position(channels[0], 2.0), 2.0);
+
+    float window[3] = {9.0f, 9.0f, 9.0f};
+    channels[0].volume = 51;  // a fifth
+    held_window(channels[0], window, 3);
+    EXPECT_FLOAT_EQ(window[0], 0.0f);  // before the sample's start
+    EXPECT_FLOAT_EQ(window[1], 80.0f / 65536.0f);
+    EXPECT_FLOAT_EQ(window[2], 800.0f / 65536.0f);
+
+    ASSERT_TRUE(seek_channel(channels[0], 3));
+    mix(channels, 1);
+    EXPECT_EQ(heard_position(channels[0], 1.0), 3.0);
+    channels[0].volume = 255;
+    resume_channel(channels[0]);
+    const mixed resumed = mix(channels, 1);
+    EXPECT_EQ(resumed.out, (std::vector<int16_t>{9000, 11000}));
+}

@@ -47,6 +47,10 @@ uint32_t fake_sound::position(int) {
     ++polls;
     return position_source();
 }
+void fake_sound::set_paused(int, bool now_paused) {
+    calls.push_back("set_paused");
+    paused = now_paused;
+}
 int fake_sound::frequency(int) {
     ++polls;
     return playback_frequency;
@@ -87,6 +91,11 @@ void recording_part::draw(FrameTiming* timing, RenderContext*, PointerState* poi
 void recording_part::init(RenderContext*) { ++inits; }
 
 void recording_part::advance_clock(FrameTiming& timing) { clock_steps.push_back(timing.step); }
+
+void recording_part::reset_clock() {
+    ++clock_resets;
+    clock_steps.clear();
+}
 
 driver_rig::driver_rig() {
     app = AppRecord();

@@ -28,6 +28,7 @@ public:
     std::vector<int> volumes;
     unsigned loop_mode = 0;
     bool fft_active = false;
+    bool paused = false;
     int polls = 0;
 
     bool init(int mix_rate, int channels, unsigned flags) override;
@@ -38,6 +39,7 @@ public:
     int play(int channel, FSOUND_SAMPLE* sample) override;
     void set_position(int channel, uint32_t position) override;
     uint32_t position(int channel) override;
+    void set_paused(int channel, bool paused) override;
     int frequency(int channel) override;
     uint32_t length(FSOUND_SAMPLE* sample) override;
     const float* spectrum() override;
@@ -61,6 +63,8 @@ public:
     void init(RenderContext* context) override;
     std::vector<double> clock_steps;  // steps handed to advance_clock
     void advance_clock(FrameTiming& timing) override;
+    int clock_resets = 0;
+    void reset_clock() override;
 };
 
 // One GL context for the whole test program, made on first use: SDL's video

@@ -9,6 +9,7 @@
 #include "tests/support/gl_test_context.h"
 #include "tests/support/sound_fixtures.h"
 #include "timeline/frame_driver.h"
+#include "timeline/frame_step.h"
 
 #include <gtest/gtest.h>
 
@@ -76,5 +77,31 @@ TEST_F(DriverWithSound, ClockKnockedASecondOffIsPulledBack) {
     drive_frame();
     EXPECT_GT(app.frame_timing.demo_time - app.music_time, 0.8);
     run_for(1.2);  // about 100 frames, each taking a tenth of the gap away
+    EXPECT_NEAR(app.frame_timing.demo_time, app.music_time, 0.05);
+}
+
+// Held, the real music stops where the picture is and its spectrum stays that of
+// the last frames heard; a seek sets the position exactly; let go, both go on.
+TEST_F(DriverWithSound, PauseHoldsTheMusicAndASeekSetsItExactly) {
+    app.author = 1;
+    demo_init();
+    run_for(0.3);
+    pause_show(true);
+    const double held = app.frame_timing.demo_time;
+    EXPECT_EQ(FSOUND_GetCurrentPosition(0), seek_sample(held));
+    run_for(0.4);
+    EXPECT_EQ(app.frame_timing.demo_time, held);
+    EXPECT_EQ(FSOUND_GetCurrentPosition(0), seek_sample(held));
+    const auto& spectrum = app.pointer_state.spectrum;
+    const auto peak = std::max_element(spectrum.begin(), spectrum.end()) - spectrum.begin();
+    EXPECT_NEAR(double(peak), 1000.0 * 1024 / 44100, 1.0);
+
+    seek_show(3.0);
+    EXPECT_EQ(FSOUND_GetCurrentPosition(0), 3u * 44100u);
+    run_for(0.2);
+    EXPECT_NEAR(app.frame_timing.demo_time, 3.0, 1e-9);
+    pause_show(false);
+    run_for(0.5);
+    EXPECT_GT(app.frame_timing.demo_time, 3.3);
     EXPECT_NEAR(app.frame_timing.demo_time, app.music_time, 0.05);
 }
