@@ -8,6 +8,7 @@
 #include "parts/frame_probe.h"
 #include "parts/gl_scene_sink.h"
 #include "parts/start_rules.h"
+#include "platform/file_report.h"
 #include "platform/show_random.h"
 #include "render/gl_check.h"
 #include "render/render_context.h"
@@ -108,12 +109,32 @@ void part_start::load_images(RenderContext& context) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
+namespace {
+
+// A mesh or the note file that gives less than it should is said on standard
+// error; the show goes on with what could be read, as it always has.
+void load_mesh(objmesh& mesh, const char* file_name) {
+    load_outcome outcome;
+    const bool read = mesh.load(file_name, false, &outcome);
+    if (outcome.ok()) return;
+    const bool nothing_drawn = !read || outcome.problem == load_problem::no_faces;
+    report_file_problem(file_name, outcome.reason(), nothing_drawn ? "the show goes on without this mesh" : nullptr);
+}
+
+void load_notes(spline& notes, const char* file_name) {
+    load_outcome outcome;
+    const bool read = notes.load_points(file_name, &outcome);
+    if (!outcome.ok()) report_file_problem(file_name, outcome.reason(), read ? nullptr : "the show goes on without its piano notes");
+}
+
+}  // namespace
+
 void part_start::load_meshes() {
-    quorrel_mesh.load("neomeshes//quorrel.obj", false);
-    quorrels_mesh.load("neomeshes//quorrels.obj", false);
-    transf3_mesh.load("neomeshes//transf3.obj", false);
-    wings_mesh.load("neomeshes//wings.obj", false);
-    credits_mesh.load("neomeshes//credits.obj", false);
+    load_mesh(quorrel_mesh, "neomeshes//quorrel.obj");
+    load_mesh(quorrels_mesh, "neomeshes//quorrels.obj");
+    load_mesh(transf3_mesh, "neomeshes//transf3.obj");
+    load_mesh(wings_mesh, "neomeshes//wings.obj");
+    load_mesh(credits_mesh, "neomeshes//credits.obj");
 }
 
 void part_start::init(RenderContext* context) {
@@ -141,7 +162,7 @@ void part_start::init(RenderContext* context) {
 
     load_images(*context);
     load_meshes();
-    notes.load_points("misc//piano2.txt");
+    load_notes(notes, "misc//piano2.txt");
     scene_time = start_clock_floor;
     sink_ = std::make_unique<gl_scene_sink>(*context, shaders,
                                             scene_meshes{&quorrel_mesh, &transf3_mesh, &wings_mesh, &credits_mesh});
