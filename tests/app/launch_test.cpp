@@ -1,5 +1,5 @@
 // The show's command line, end to end on the real executable: --help, --version
-// and refused lines answer without a display; --no-dialog opens the asked-for
+// and refused lines answer without a display, a run without one says so; --no-dialog opens the asked-for
 // window at once and Escape ends it with 0, and so does closing the window; --start
 // near the end makes the show end by itself within seconds.
 #include <gtest/gtest.h>
@@ -26,6 +26,15 @@ answer run_show(const std::vector<std::string>& args) {
     if (!show.wait_for_end(60s)) return result;
     result.code = show.exit_code();
     result.out = show.standard_output();
+    result.err = show.standard_error();
+    return result;
+}
+
+answer run_show_on(const char* display, const std::vector<std::string>& args) {
+    show_process show({{"DISPLAY", display}, {"WAYLAND_DISPLAY", ""}}, args);
+    answer result;
+    if (!show.wait_for_end(60s)) return result;
+    result.code = show.exit_code();
     result.err = show.standard_error();
     return result;
 }
@@ -59,6 +68,18 @@ TEST(LaunchCommandLine, BadLinesPrintTheUsageOnStandardErrorAndExitWithTwo) {
         EXPECT_EQ(bad.err.rfind("velmoria: ", 0), 0u) << bad.err;
         EXPECT_NE(bad.err.find("\nusage: velmoria [OPTION]...\n"), std::string::npos) << bad.err;
     }
+}
+
+TEST(LaunchWithoutDisplay, TheShowSaysNoDisplayCouldBeOpenedAndExitsWithOne) {
+    const answer unset = run_show_on("", {"--no-dialog", "--windowed"});
+    EXPECT_EQ(unset.code, 1) << unset.err;
+    EXPECT_NE(unset.err.find("velmoria: cannot open a display: DISPLAY is not set\n"), std::string::npos) << unset.err;
+    EXPECT_NE(unset.err.find("Failed To Register The Window Class."), std::string::npos) << unset.err;
+    EXPECT_EQ(unset.err.find("PixelFormat"), std::string::npos) << unset.err;
+
+    const answer gone = run_show_on(":9999", {"--no-dialog", "--windowed"});
+    EXPECT_EQ(gone.code, 1) << gone.err;
+    EXPECT_NE(gone.err.find("velmoria: cannot open display \":9999\"\n"), std::string::npos) << gone.err;
 }
 
 TEST_F(Launch, NoDialogWindowedSizeOpensExactlyThatWindowAndEscapeEndsWithZero) {
