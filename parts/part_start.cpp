@@ -124,7 +124,8 @@ void load_mesh(objmesh& mesh, const char* file_name) {
 void load_notes(spline& notes, const char* file_name) {
     load_outcome outcome;
     const bool read = notes.load_points(file_name, &outcome);
-    if (!outcome.ok()) report_file_problem(file_name, outcome.reason(), read ? nullptr : "the show goes on without its piano notes");
+    if (outcome.ok()) return;
+    report_file_problem(file_name, outcome.reason(), read ? nullptr : "the show goes on without its piano notes");
 }
 
 }  // namespace

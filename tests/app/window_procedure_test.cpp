@@ -1,6 +1,6 @@
 // The window procedure driven by synthetic messages, without a display: wheel sums,
-// the adjustment values (held Q and A through their character messages), the swallowed system commands, close, activation, buttons
-// and the middle-click note.
+// the adjustment values (held Q and A through their character messages), the
+// swallowed system commands, close, activation, buttons and the middle-click note.
 #include "app/app_record.h"
 #include "app/window_procedure.h"
 #include "platform/window_messages.h"

@@ -218,7 +218,8 @@ TEST(ObjMeshMalformed, BadFacesAreSkippedWholeAndGoodOnesKept) {
     };
     for (const std::string& bad : faces) {
         objmesh m;
-        const load_outcome outcome = m.load_from_text(std::string(square) + "vt 0 0\nvn 0 0 1\n" + bad + "f 1 2 3\n", false);
+        const std::string text = std::string(square) + "vt 0 0\nvn 0 0 1\n" + bad + "f 1 2 3\n";
+        const load_outcome outcome = m.load_from_text(text, false);
         EXPECT_EQ(outcome.problem, load_problem::bad_faces) << bad;
         EXPECT_EQ(m.triangle_count, 1) << bad;
         EXPECT_EQ(m.indices.size(), 3u) << bad;
