@@ -8,6 +8,7 @@
 AppRecord::AppRecord() {
     render_context.asset_callback = record_texture_asset;
     render_context.load_failure_callback = end_on_texture_failure;
+    render_context.load_notice_callback = note_partial_texture;
 }
 
 AppRecord app;

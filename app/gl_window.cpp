@@ -7,6 +7,7 @@
 #include "app/gl_requirements.h"
 #include "app/shell_messages.h"
 #include "app/window_procedure.h"
+#include "platform/file_report.h"
 #include "platform/message_box.h"
 #include "platform/window_system.h"
 #include "timeline/diagnostics.h"
@@ -14,6 +15,8 @@
 
 #include <GL/glew.h>
 #include <GL/glu.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -57,6 +60,7 @@ bool create_context() {
 bool open_gl_window(const char* title, int32_t width, int32_t height, int32_t bits, uint8_t fullscreen) {
     app.fullscreen = fullscreen;
     if (!register_window_class(window_procedure)) {
+        std::fprintf(stderr, "%s: %s\n", program_name(), window_system_problem().c_str());
         show_error(shell_text::register_class_failed);
         return false;
     }
@@ -67,15 +71,24 @@ bool open_gl_window(const char* title, int32_t width, int32_t height, int32_t bi
             return false;
     }
     request_pixel_format();
-    int x = app.fullscreen ? 0 : windowed_x;
-    int y = app.fullscreen ? 0 : windowed_y;
-    app.window = create_window(title, x, y, width, height, app.fullscreen != 0);
-    if (app.window == nullptr) return fail_creation(shell_text::window_creation_error);
+    if (!make_show_window(title, width, height, create_window)) return false;
     if (!create_context()) return false;
     set_vsync(app.vsync != 0);
     show_window(app.window);
     hold_off_screen_saver();
     resize_scene(width, height);
+    return true;
+}
+
+bool make_show_window(const char* title, int32_t width, int32_t height, window_maker make) {
+    if (app.fullscreen) {
+        app.window = make(title, 0, 0, width, height, true);
+        if (app.window != nullptr) return true;
+        show_cursor(true);
+        if (!fall_back_to_windowed()) return false;
+    }
+    app.window = make(title, windowed_x, windowed_y, width, height, false);
+    if (app.window == nullptr) return fail_creation(shell_text::window_creation_error);
     return true;
 }
 

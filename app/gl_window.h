@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+struct SDL_Window;
+
 // Opens the window, the context and the demo: true when the window, the context,
 // the OpenGL start-up check, the initial state and the demo's loading all
 // succeeded. On false the reason has been shown and everything made is released.
@@ -14,6 +16,14 @@ bool create_gl_window(const char* title, int32_t width, int32_t height, int32_t 
 // format and current context, shown and with its projection set; no OpenGL
 // initialisation and no loading.
 bool open_gl_window(const char* title, int32_t width, int32_t height, int32_t bits, uint8_t fullscreen);
+
+// Makes the window itself (in app.window) with `make`, full screen when
+// app.fullscreen is set. A full-screen window whose display mode cannot be set gets
+// the same Yes/No offer to run windowed as a mode the display does not list; a
+// window that cannot be made at all is "Window Creation Error.". False after the
+// message.
+using window_maker = SDL_Window* (*)(const char* title, int x, int y, int width, int height, bool fullscreen);
+bool make_show_window(const char* title, int32_t width, int32_t height, window_maker make);
 
 // Viewport and a 45-degree perspective for a client area of width x height; a height
 // of 0 counts as 1.

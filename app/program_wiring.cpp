@@ -6,6 +6,8 @@
 #include "app/gl_window.h"
 #include "app/window_procedure.h"
 #include "parts/part_start.h"
+#include "app/shell_messages.h"
+#include "platform/file_report.h"
 #include "platform/message_box.h"
 #include "platform/system_services.h"
 #include "platform/window_system.h"
@@ -35,7 +37,12 @@ void wire_program(AppRecord& record) {
     driver_services() = real_frame_driver_services();
 }
 
-void end_on_texture_failure(const char* file_name, const char* reason) {
-    show_message_box(file_name, reason, message_icon::information);
-    std::exit(1);
+void end_on_texture_failure(const char* file_name, const char* caption, const char* detail) {
+    report_file_problem(file_name, detail);
+    show_message_box(file_name, caption, message_icon::information);
+    std::exit(exit_start_failure);
+}
+
+void note_partial_texture(const char* file_name, const char* detail) {
+    report_file_problem(file_name, detail, "the show goes on with the part that was read");
 }

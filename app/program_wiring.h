@@ -16,5 +16,8 @@ frame_driver_services real_frame_driver_services();
 // application record is made; tests and tools then replace single services.
 void wire_program(AppRecord& record);
 
-// The rendering record's failure hook: the box naming the file, then exit code 1.
-void end_on_texture_failure(const char* file_name, const char* reason);
+// The rendering record's failure hook: the reason on standard error, the box
+// naming the file, then exit code 1.
+void end_on_texture_failure(const char* file_name, const char* caption, const char* detail);
+// Its notice hook: a picture read only in part is said on standard error.
+void note_partial_texture(const char* file_name, const char* detail);

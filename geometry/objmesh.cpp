@@ -157,7 +157,8 @@ class reader {
 public:
     explicit reader(objmesh& mesh) : m(mesh) {}
 
-    void run(text_scanner& in) {
+    // Returns the number of faces left out as malformed.
+    int64_t run(text_scanner& in) {
         m.object_starts.clear();
         while (!in.at_end()) {
             const std::string_view token = in.token();
@@ -165,6 +166,7 @@ public:
             statement_at(token, in);
         }
         m.object_starts.push_back(triangles);
+        return faces_left_out;
     }
 
 private:
@@ -179,7 +181,7 @@ private:
                 in.token();  // the object's name: exactly one token
                 break;
             case statement::face:
-                if (read_face(in, form, corners)) emit_face();
+                if (!read_face(in, form, corners) || !emit_face()) ++faces_left_out;
                 break;
             default: in.skip_line(); break;
         }
@@ -201,11 +203,12 @@ private:
         return p >= 0 && (!uses_t || t >= 0) && (!uses_n || n >= 0);
     }
 
-    void emit_face() {
+    // False when an index names no element: the whole face is left out.
+    bool emit_face() {
         vertex_numbers.clear();
         for (const corner& c : corners) {
             int64_t p, t, n;
-            if (!resolve(c, p, t, n)) return;  // a bad index rejects the whole face
+            if (!resolve(c, p, t, n)) return false;
             vertex_numbers.push_back(vertex_for(p, t, n));
         }
         for (std::size_t k = 1; k + 1 < vertex_numbers.size(); ++k) {
@@ -214,6 +217,7 @@ private:
             m.indices.push_back(vertex_numbers[k + 1]);
             ++triangles;
         }
+        return true;
     }
 
     uint32_t vertex_for(int64_t p, int64_t t, int64_t n) {
@@ -240,6 +244,7 @@ private:
 
     objmesh& m;
     int32_t positions = 0, texcoords = 0, normals = 0, triangles = 0;
+    int64_t faces_left_out = 0;
     face_form form = face_form::p;
     std::vector<corner> corners;
     std::vector<uint32_t> vertex_numbers;
@@ -272,14 +277,17 @@ void compute_normals(objmesh& m) {
 
 void objmesh::reset() { *this = objmesh(); }
 
-bool objmesh::load(const char* file_name, bool force_normals) {
+bool objmesh::load(const char* file_name, bool force_normals, load_outcome* outcome) {
     std::string text;
-    if (!read_text_file(file_name, text)) return false;
-    load_from_text(text, force_normals);
+    const load_outcome read = read_text_file(file_name, text);
+    if (outcome) *outcome = read;
+    if (!read.ok()) return false;
+    const load_outcome parsed = load_from_text(text, force_normals);
+    if (outcome) *outcome = parsed;
     return true;
 }
 
-void objmesh::load_from_text(std::string_view text, bool force_normals) {
+load_outcome objmesh::load_from_text(std::string_view text, bool force_normals) {
     reset();
     loaded = true;
     text_scanner in(text);
@@ -296,12 +304,15 @@ void objmesh::load_from_text(std::string_view text, bool force_normals) {
     indices.reserve(std::size_t(c.triangles) * 3);
 
     in.rewind();
-    reader(*this).run(in);
+    const int64_t faces_left_out = reader(*this).run(in);
     position_count = int32_t(positions.size() / 3);
     texcoord_count = int32_t(texcoords.size() / 2);
     normal_count = int32_t(normals.size() / 3);
     triangle_count = int32_t(indices.size() / 3);
     if (force_normals || c.normals == 0) compute_normals(*this);
+    if (triangle_count == 0) return {load_problem::no_faces, 0};
+    if (faces_left_out > 0) return {load_problem::bad_faces, 0};
+    return {};
 }
 
 int32_t objmesh::object_count() const { return object_starts.empty() ? 0 : int32_t(object_starts.size()) - 1; }

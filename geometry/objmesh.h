@@ -4,6 +4,8 @@
 // at which each `o` object begins. render/mesh_draw.h draws it.
 #pragma once
 
+#include "geometry/load_outcome.h"
+
 #include <cstdint>
 #include <map>
 #include <string_view>
@@ -40,11 +42,13 @@ public:
     std::vector<uint32_t> indices;  // three per triangle
     std::map<int32_t, std::vector<uint32_t>> vertices_by_position;
 
-    // Loads a file; false, silently and with the mesh unchanged, when it cannot be
-    // opened. Loading again replaces the previous contents.
-    bool load(const char* file_name, bool force_normals);
+    // Loads a file; false, with the mesh unchanged, when it cannot be read (a
+    // folder, or a file above max_text_file_bytes, included). Loading again
+    // replaces the previous contents. `outcome`, when given, tells why a file gave
+    // less than a whole mesh: unreadable, no faces, or faces left out.
+    bool load(const char* file_name, bool force_normals, load_outcome* outcome = nullptr);
     // Loads OBJ text held in memory (what load() does once the file is read).
-    void load_from_text(std::string_view text, bool force_normals);
+    load_outcome load_from_text(std::string_view text, bool force_normals);
 
     // Objects are the ranges between consecutive object_starts entries.
     int32_t object_count() const;

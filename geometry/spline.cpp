@@ -138,11 +138,15 @@ void spline::evaluate_all(float t, vector3& out_position, vector3& out_second, v
     if (channels >= 2) interpolate(second, g, out_second);
 }
 
-bool spline::load_points_from_text(std::string_view text) {
+bool spline::load_points_from_text(std::string_view text, load_outcome* outcome) {
     clear();
+    if (outcome) *outcome = {};
     text_scanner in(text);
     int64_t announced = 0;
-    if (!in.read_int(announced) || announced <= 0 || announced > max_points) return false;
+    if (!in.read_int(announced) || announced <= 0 || announced > max_points) {
+        if (outcome) outcome->problem = load_problem::no_point_count;
+        return false;
+    }
     positions.reserve(std::size_t(announced));
     bool failed = false;
     for (int64_t i = 0; i < announced; ++i) {
@@ -151,14 +155,17 @@ bool spline::load_points_from_text(std::string_view text) {
         positions.push_back(vector3::of(xyz[0], xyz[1], xyz[2]));
     }
     count = int32_t(announced);
+    if (failed && outcome) outcome->problem = load_problem::points_cut_short;
     return true;
 }
 
-bool spline::load_points(const char* file_name) {
+bool spline::load_points(const char* file_name, load_outcome* outcome) {
     std::string text;
-    if (!read_text_file(file_name, text)) {
+    const load_outcome read = read_text_file(file_name, text);
+    if (!read.ok()) {
         clear();
+        if (outcome) *outcome = read;
         return false;
     }
-    return load_points_from_text(text);
+    return load_points_from_text(text, outcome);
 }

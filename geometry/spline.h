@@ -4,6 +4,7 @@
 // plain sample table filled from a point file.
 #pragma once
 
+#include "geometry/load_outcome.h"
 #include "geometry/vector3.h"
 
 #include <cstdint>
@@ -38,7 +39,8 @@ public:
     void evaluate_all(float t, vector3& out_position, vector3& out_second, vector3& out_third) const;
     // Replaces the contents with the points of a point file: a count, then that
     // many x y z groups. Missing file, unreadable or out-of-range count: empty.
-    // True when points were read.
-    bool load_points(const char* file_name);
-    bool load_points_from_text(std::string_view text);
+    // True when points were read. `outcome`, when given, tells why the file gave
+    // less: unreadable, no count, or fewer numbers than the count (read as 0).
+    bool load_points(const char* file_name, load_outcome* outcome = nullptr);
+    bool load_points_from_text(std::string_view text, load_outcome* outcome = nullptr);
 };

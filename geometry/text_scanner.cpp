@@ -3,8 +3,10 @@
 // comma, for instance) never changes what a mesh or point file means.
 #include "geometry/text_scanner.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 
 namespace {
@@ -96,13 +98,25 @@ bool text_scanner::read_float(float& out) {
     return true;
 }
 
-bool read_text_file(const char* file_name, std::string& text) {
-    std::FILE* file = std::fopen(file_name, "rb");
-    if (file == nullptr) return false;
+load_outcome read_text_file(const char* file_name, std::string& text) {
     text.clear();
+    std::FILE* file = std::fopen(file_name, "rb");
+    if (file == nullptr) return system_failure(errno);
+    // A regular file's size is known before reading; anything else (a device, a
+    // pipe) is bounded while it is read.
+    std::error_code no_size;
+    const std::uintmax_t size = std::filesystem::file_size(file_name, no_size);
+    load_outcome outcome;
+    if (!no_size && size > max_text_file_bytes) outcome.problem = load_problem::too_large;
     char chunk[65536];
     std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
+    while (outcome.ok() && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        text.append(chunk, got);
+        if (text.size() > max_text_file_bytes) outcome.problem = load_problem::too_large;
+    }
+    // A folder opens for reading on some systems and fails on the first read.
+    if (outcome.ok() && std::ferror(file)) outcome = system_failure(errno);
     std::fclose(file);
-    return true;
+    if (!outcome.ok()) text.clear();
+    return outcome;
 }

@@ -4,6 +4,8 @@
 // It never reads past its text, ignores the C locale, and read_text_file brings a whole file in.
 #pragma once
 
+#include "geometry/load_outcome.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,5 +43,6 @@ private:
     std::size_t pos_ = 0;
 };
 
-// Reads a whole file into `text`; false when it cannot be opened for reading.
-bool read_text_file(const char* file_name, std::string& text);
+// Reads a whole file into `text`. Fails, with `text` empty, when the file cannot
+// be opened or read (a folder included) or holds more than max_text_file_bytes.
+load_outcome read_text_file(const char* file_name, std::string& text);

@@ -8,6 +8,7 @@
 #include "parts/frame_probe.h"
 #include "parts/gl_scene_sink.h"
 #include "parts/start_rules.h"
+#include "platform/file_report.h"
 #include "platform/show_random.h"
 #include "render/gl_check.h"
 #include "render/render_context.h"
@@ -145,8 +146,29 @@ void part_start::load_images(RenderContext& context) {
     clamp_bound_texture();
 }
 
+namespace {
+
+// A mesh or the note file that gives less than it should is said on standard
+// error; the show goes on with what could be read, as it always has.
+void load_mesh(objmesh& mesh, const char* file_name) {
+    load_outcome outcome;
+    const bool read = mesh.load(file_name, false, &outcome);
+    if (outcome.ok()) return;
+    const bool nothing_drawn = !read || outcome.problem == load_problem::no_faces;
+    report_file_problem(file_name, outcome.reason(), nothing_drawn ? "the show goes on without this mesh" : nullptr);
+}
+
+void load_notes(spline& notes, const char* file_name) {
+    load_outcome outcome;
+    const bool read = notes.load_points(file_name, &outcome);
+    if (outcome.ok()) return;
+    report_file_problem(file_name, outcome.reason(), read ? nullptr : "the show goes on without its piano notes");
+}
+
+}  // namespace
+
 void part_start::load_meshes() {
-    for (const mesh_file& file : mesh_files) (this->*file.mesh).load(file.path, false);
+    for (const mesh_file& file : mesh_files) load_mesh(this->*file.mesh, file.path);
 }
 
 // --- Reloading while the show runs -----------------------------------------------
@@ -172,7 +194,8 @@ std::string part_start::reload_file(const std::string& data_path, RenderContext&
     for (const mesh_file& file : mesh_files) {
         if (!same_file(data_path, file.path)) continue;
         objmesh fresh;
-        if (!fresh.load(file.path, false)) return "cannot be opened";
+        load_outcome outcome;
+        if (!fresh.load(file.path, false, &outcome)) return outcome.reason();
         this->*file.mesh = std::move(fresh);  // in place: the scene sink holds the mesh's address
         return {};
     }
@@ -206,7 +229,7 @@ void part_start::init(RenderContext* context) {
 
     load_images(*context);
     load_meshes();
-    notes.load_points("misc//piano2.txt");
+    load_notes(notes, "misc//piano2.txt");
     reset_clock();
     sink_ = std::make_unique<gl_scene_sink>(*context, shaders,
                                             scene_meshes{&quorrel_mesh, &transf3_mesh, &wings_mesh, &credits_mesh});

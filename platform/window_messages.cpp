@@ -104,6 +104,9 @@ void translate_key_event(const SDL_KeyboardEvent& event, SDL_Window* window,
     if (!down) lparam |= key_released_bit;
     uint32_t message = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
     out.push_back({window, message, key, lparam});
+    if (message != WM_KEYDOWN) return;
+    if (uint32_t typed = character_of(event.keysym.sym, event.keysym.mod))
+        out.push_back({window, WM_CHAR, typed, lparam});
 }
 
 void translate_button_event(const SDL_MouseButtonEvent& event, SDL_Window* window,
@@ -139,6 +142,18 @@ uint8_t virtual_key_of(SDL_Keycode key) {
     if (key >= SDLK_F1 && key <= SDLK_F12) return uint8_t(VK_F1 + (key - SDLK_F1));
     if (uint8_t keypad = virtual_key_of_keypad(key)) return keypad;
     return virtual_key_of_named(key);
+}
+
+uint32_t character_of(SDL_Keycode key, uint16_t modifiers) {
+    if (key >= SDLK_a && key <= SDLK_z) {
+        const bool upper = ((modifiers & KMOD_SHIFT) != 0) != ((modifiers & KMOD_CAPS) != 0);
+        return uint32_t(upper ? 'A' + (key - SDLK_a) : key);
+    }
+    if (key >= SDLK_0 && key <= SDLK_9) return uint32_t(key);
+    switch (key) {
+    case SDLK_SPACE: case SDLK_RETURN: case SDLK_BACKSPACE: case SDLK_TAB: case SDLK_ESCAPE: return uint32_t(key);
+    default: return 0;
+    }
 }
 
 void translate_event(const SDL_Event& event, SDL_Window* window, bool window_minimised,

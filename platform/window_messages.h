@@ -19,6 +19,7 @@ constexpr uint32_t WM_CLOSE = 16;
 constexpr uint32_t WM_QUIT = 18;
 constexpr uint32_t WM_KEYDOWN = 256;
 constexpr uint32_t WM_KEYUP = 257;
+constexpr uint32_t WM_CHAR = 258;
 constexpr uint32_t WM_SYSKEYDOWN = 260;
 constexpr uint32_t WM_SYSKEYUP = 261;
 constexpr uint32_t WM_SYSCOMMAND = 274;
@@ -108,7 +109,14 @@ constexpr uintptr_t make_param(uint32_t low, uint32_t high) {
 // Virtual-key code of an SDL key, or 0 when the key has none.
 uint8_t virtual_key_of(SDL_Keycode key);
 
-// Appends the window messages an SDL event stands for (none for most events).
+// The character a key press types (what WM_CHAR carries): letters in the case
+// Shift and Caps Lock give, digits, the space bar, Enter, Backspace, Tab and
+// Escape; 0 for keys that type nothing (arrows, function keys, modifiers).
+uint32_t character_of(SDL_Keycode key, uint16_t modifiers);
+
+// Appends the window messages an SDL event stands for (none for most events). A
+// key press, and each of its repeats, that types a character is followed by
+// WM_CHAR, as a translated key message is on the classic desktop.
 // `window_minimised` is the window's state when the event is handled; it goes into
 // the activation messages.
 void translate_event(const SDL_Event& event, SDL_Window* window, bool window_minimised,

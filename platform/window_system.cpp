@@ -5,13 +5,50 @@
 
 #include <SDL2/SDL.h>
 
+#include <cstring>
+#include <iterator>
+#include <string>
+
+namespace {
+
+std::string start_problem;
+
+// Without a display SDL falls back to a driver that draws nowhere; a window
+// there would play the show unseen, so that counts as no display, unless
+// SDL_VIDEODRIVER asked for exactly that driver.
+bool draws_nowhere(const char* driver) {
+    if (driver == nullptr) return true;
+    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return false;
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    return asked == nullptr || std::strcmp(asked, driver) != 0;
+}
+
+std::string no_display_problem() {
+    const char* display = SDL_getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') return "cannot open a display: DISPLAY is not set";
+    return std::string("cannot open display \"") + display + "\"";
+}
+
+}  // namespace
+
 bool register_window_class(window_procedure_fn procedure) {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    start_problem.clear();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        start_problem = std::string("cannot start the window system: ") + SDL_GetError();
+        return false;
+    }
+    if (draws_nowhere(SDL_GetCurrentVideoDriver())) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        start_problem = no_display_problem();
+        return false;
+    }
     set_window_procedure(procedure);
     return true;
 }
+
+const std::string& window_system_problem() { return start_problem; }
 
 bool unregister_window_class() {
     set_window_procedure(nullptr);
@@ -28,22 +65,11 @@ bool find_fullscreen_mode(int width, int height, int bits) {
     return false;
 }
 
-void request_pixel_format() {
-    SDL_GL_ResetAttributes();
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-}
+namespace {
 
-SDL_Window* create_window(const char* title, int x, int y, int width, int height, bool fullscreen) {
+constexpr pixel_request closest_first[] = {{8, 1, 24}, {8, 0, 24}, {8, 0, 16}, {5, 0, 16}, {5, 0, 0}};
+
+SDL_Window* make_window(const char* title, int x, int y, int width, int height, bool fullscreen) {
     uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS;
     SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, flags);
@@ -60,6 +86,44 @@ SDL_Window* create_window(const char* title, int x, int y, int width, int height
         }
     }
     return window;
+}
+
+}  // namespace
+
+const pixel_request* pixel_requests(int& count) {
+    count = int(std::size(closest_first));
+    return closest_first;
+}
+
+void request_pixel_format(const pixel_request& request) {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, request.colour_bits);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, request.colour_bits);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, request.colour_bits);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, request.alpha_bits);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, request.depth_bits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+void request_pixel_format() { request_pixel_format(closest_first[0]); }
+
+SDL_Window* with_closest_pixel_format(const std::function<SDL_Window*(const pixel_request&)>& attempt) {
+    for (const pixel_request& request : closest_first) {
+        if (SDL_Window* window = attempt(request)) return window;
+    }
+    return nullptr;
+}
+
+SDL_Window* create_window(const char* title, int x, int y, int width, int height, bool fullscreen) {
+    return with_closest_pixel_format([&](const pixel_request& request) {
+        request_pixel_format(request);
+        return make_window(title, x, y, width, height, fullscreen);
+    });
 }
 
 void destroy_window(SDL_Window* window) {
@@ -86,8 +150,7 @@ pixel_format_report read_pixel_format() {
 }
 
 bool pixel_format_acceptable(const pixel_format_report& format) {
-    return format.double_buffer && format.red_bits >= 8 && format.green_bits >= 8 &&
-           format.blue_bits >= 8 && format.alpha_bits >= 1 && format.depth_bits >= 24;
+    return format.double_buffer && format.red_bits > 0 && format.green_bits > 0 && format.blue_bits > 0;
 }
 
 void* create_gl_context(SDL_Window* window) { return SDL_GL_CreateContext(window); }

@@ -8,12 +8,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 struct SDL_Window;
 
 // Starts the video subsystem and makes `procedure` the procedure messages are
-// dispatched to. False when the video subsystem cannot start.
+// dispatched to. False when the video subsystem cannot start or no display can be
+// opened (SDL's windowless fallback drivers count only when SDL_VIDEODRIVER names
+// them); window_system_problem() then says which.
 bool register_window_class(window_procedure_fn procedure);
+const std::string& window_system_problem();
 // Stops the video subsystem again.
 bool unregister_window_class();
 
@@ -21,14 +25,31 @@ bool unregister_window_class();
 // for the caller's record (the desktop's colour depth is used).
 bool find_fullscreen_mode(int width, int height, int bits);
 
-// The pixel format every window is created with: double buffer, RGBA with at least
-// one alpha bit, 24-bit depth, no stencil; an OpenGL 2.1 context with the fixed
-// function pipeline. Must precede create_window.
+// A pixel format asked of the window system: bits per colour channel, alpha and
+// depth bits; always double-buffered RGBA, no stencil, an OpenGL 2.1 context with
+// the fixed-function pipeline.
+struct pixel_request {
+    int colour_bits = 8;
+    int alpha_bits = 1;
+    int depth_bits = 24;
+};
+// The formats windows are created with, closest to the show's own first: 8-bit
+// colour with alpha and 24-bit depth, then without alpha, then 16-bit depth,
+// then 5-bit colour, then no depth buffer at all.
+const pixel_request* pixel_requests(int& count);
+// Sets the attributes of `request` for the next window.
+void request_pixel_format(const pixel_request& request);
+// The show's own request (the first of pixel_requests). Must precede create_window.
 void request_pixel_format();
+// Tries `attempt` with each of pixel_requests in turn and gives back the first
+// window it makes; null when none can be made.
+SDL_Window* with_closest_pixel_format(const std::function<SDL_Window*(const pixel_request&)>& attempt);
 
 // Windowed: a caption with a close box, not resizable, the client area exactly
 // width x height with its top-left corner at (x, y). Full screen: borderless, in the
-// display mode width x height. Hidden until show_window. Null on failure.
+// display mode width x height. Made with the closest pixel format the window
+// system offers (with_closest_pixel_format). Hidden until show_window. Null on
+// failure, including a display mode that cannot be set.
 SDL_Window* create_window(const char* title, int x, int y, int width, int height, bool fullscreen);
 // Destroys the window; a null window is ignored.
 void destroy_window(SDL_Window* window);
@@ -45,6 +66,8 @@ struct pixel_format_report {
     bool double_buffer = false;
 };
 pixel_format_report read_pixel_format();
+// What the show can run with: double-buffered RGB. Alpha and depth bits are
+// asked for but the show draws without them.
 bool pixel_format_acceptable(const pixel_format_report& format);
 
 // The OpenGL context: null on failure.

@@ -1,12 +1,14 @@
 // The JPEG texture loaders of RenderContext: decode a file, report it to the asset
 // hook, and upload it (or the normal map of its red channel) as an RGB texture
 // into a slot. A file that cannot be read or decoded is reported to the failure
-// hook with its reason, and nothing is uploaded.
+// hook with its box caption and the reason, and nothing is uploaded.
 #include "render/jpeg_decoder.h"
+#include "render/jpeg_errors.h"
 #include "render/jpeg_stream.h"
 #include "render/normal_map.h"
 #include "render/render_context.h"
 
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -18,22 +20,39 @@ struct decoded_texture {
     std::vector<uint8_t> rgb;  // bottom row first, 3 bytes per pixel
 };
 
+// Why a load failed: the failure box's caption and the reason behind it (the
+// system's text for a file that cannot be opened, else the decoder's message).
+struct load_failure {
+    const char* caption = nullptr;
+    const char* detail = nullptr;
+};
+
+const char* decoder_reason(const jpeg_scan_decoder& decoder) {
+    return jpeg_error_message(decoder.error_code != 0 ? decoder.error_code : jpeg_corrupt_data);
+}
+
 // Steps shared by both loaders: open, decode, report the asset, read every row
 // bottom-first. Any failure gives back the reason instead of a picture, so no row
 // that was not delivered is ever used.
 std::optional<decoded_texture> decode_texture_file(const RenderContext& context, const char* file_name, int slot,
-                                                   const char* open_reason, const char*& reason) {
+                                                   const char* open_caption, load_failure& failure) {
     jpeg_decoder_file_stream stream;
-    reason = open_reason;
-    if (stream.open(file_name)) return std::nullopt;
-    reason = texture_load_reason::undecodable;
+    if (stream.open(file_name)) {
+        failure = {open_caption, std::strerror(stream.open_error())};
+        return std::nullopt;
+    }
     jpeg_scan_decoder decoder(&stream, true);
-    if (decoder.error_code) return std::nullopt;
+    failure.caption = texture_load_reason::undecodable;
+    if (decoder.error_code) {
+        failure.detail = decoder_reason(decoder);
+        return std::nullopt;
+    }
 
     decoded_texture picture;
     picture.width = decoder.width;
     picture.height = decoder.height;
     if (context.asset_callback) context.asset_callback(file_name, slot, picture.width, picture.height);
+    failure.detail = decoder_reason(decoder);
     if (decoder.prepare() != 0) return std::nullopt;
 
     std::size_t row_size = static_cast<std::size_t>(picture.width) * 3;
@@ -41,18 +60,22 @@ std::optional<decoded_texture> decode_texture_file(const RenderContext& context,
     for (int y = 0; y < picture.height; ++y) {
         const uint8_t* row = nullptr;
         uint32_t row_bytes = 0;
-        if (decoder.read_row(row, row_bytes) != 0) return std::nullopt;
-        if (row_bytes < static_cast<uint32_t>(picture.width * decoder.bytes_per_pixel)) return std::nullopt;
+        const bool delivered = decoder.read_row(row, row_bytes) == 0 &&
+                               row_bytes >= static_cast<uint32_t>(picture.width * decoder.bytes_per_pixel);
+        failure.detail = decoder_reason(decoder);
+        if (!delivered) return std::nullopt;
         uint8_t* out = picture.rgb.data() + static_cast<std::size_t>(picture.height - 1 - y) * row_size;
         assemble_rgb_row(row, picture.width, decoder.bytes_per_pixel, out);
     }
+    if (decoder.input_cut_short() && context.load_notice_callback)
+        context.load_notice_callback(file_name, jpeg_error_message(jpeg_cut_short));
     return picture;
 }
 
 // Hands a failed load to the failure hook and gives back the result.
-texture_load_result failed_load(const RenderContext& context, const char* file_name, const char* reason) {
-    if (context.load_failure_callback) context.load_failure_callback(file_name, reason);
-    return {false, reason};
+texture_load_result failed_load(const RenderContext& context, const char* file_name, const load_failure& failure) {
+    if (context.load_failure_callback) context.load_failure_callback(file_name, failure.caption, failure.detail);
+    return {false, failure.caption, failure.detail};
 }
 
 // Generates a new texture name into the slot (an older texture there stays alive)
@@ -80,20 +103,20 @@ void upload_rgb_texture(RenderContext& context, int slot, const decoded_texture&
 
 texture_load_result RenderContext::load_jpeg_texture(const char* file_name, int slot) {
     report_progress(0.1);
-    const char* reason = nullptr;
+    load_failure failure;
     std::optional<decoded_texture> picture =
-        decode_texture_file(*this, file_name, slot, texture_load_reason::unreadable, reason);
-    if (!picture) return failed_load(*this, file_name, reason);
+        decode_texture_file(*this, file_name, slot, texture_load_reason::unreadable, failure);
+    if (!picture) return failed_load(*this, file_name, failure);
     upload_rgb_texture(*this, slot, *picture, picture->rgb);
     return {};
 }
 
 texture_load_result RenderContext::load_jpeg_normal_map(const char* file_name, int slot) {
     report_progress(0.1);
-    const char* reason = nullptr;
+    load_failure failure;
     std::optional<decoded_texture> picture =
-        decode_texture_file(*this, file_name, slot, texture_load_reason::undecodable, reason);
-    if (!picture) return failed_load(*this, file_name, reason);
+        decode_texture_file(*this, file_name, slot, texture_load_reason::undecodable, failure);
+    if (!picture) return failed_load(*this, file_name, failure);
     std::vector<uint8_t> top_first = flip_rows(picture->rgb, picture->width, picture->height);
     std::vector<uint8_t> normals = sobel_normal_map(top_first, picture->width, picture->height);
     upload_rgb_texture(*this, slot, *picture, flip_rows(normals, picture->width, picture->height));

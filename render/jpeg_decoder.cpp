@@ -65,6 +65,8 @@ void jpeg_scan_decoder::fail(int code) {
     }
 }
 
+bool jpeg_scan_decoder::input_cut_short() const { return core_ && core_->input_padded(); }
+
 int jpeg_scan_decoder::prepare() {
     if (error_code) return -1;
     if (prepared) return 0;

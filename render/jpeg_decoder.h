@@ -32,6 +32,10 @@ public:
     // 4 bytes per pixel (R, G, B, 255), greyscale rows 1 byte per pixel.
     int read_row(const uint8_t*& row, uint32_t& row_bytes);
 
+    // True when the stream ended before the picture did: the missing data was
+    // read as end-of-image markers, so the rows from there on carry no picture.
+    bool input_cut_short() const;
+
     int width = 0;
     int height = 0;
     int components = 0;

@@ -63,6 +63,7 @@ public:
     bool rows_left() const { return rows_done_ < height; }
     const uint8_t* next_row(uint32_t& row_bytes);
     void release() { memory_.release(); }
+    bool input_padded() const { return input_.padded(); }
 
     int width = 0;
     int height = 0;

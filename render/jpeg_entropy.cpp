@@ -18,6 +18,7 @@ void jpeg_byte_input::refill() {
             return;
         }
     }
+    padded_ = true;
     for (int i = 0; i < chunk_size; i += 2) {
         buffer_[i] = 0xFF;
         buffer_[i + 1] = 0xD9;

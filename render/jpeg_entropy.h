@@ -30,6 +30,8 @@ public:
         uint16_t high = byte();
         return static_cast<uint16_t>((high << 8) | byte());
     }
+    // True once the stream ran out and end-of-image markers were made up.
+    bool padded() const { return padded_; }
 
 private:
     void refill();
@@ -39,6 +41,7 @@ private:
     int pos_ = 0;
     int end_ = 0;
     bool ended_ = false;
+    bool padded_ = false;
 };
 
 // A Huffman table prepared for decoding: a 9-bit lookup for the short codes and,

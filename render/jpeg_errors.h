@@ -1,6 +1,7 @@
 // The JPEG decoder's failure codes and their messages, kept in one list so the
 // enumeration and the message table cannot drift apart. Codes are negative;
-// 0 means no error.
+// 0 means no error. jpeg_cut_short is never a failure: it names a picture whose
+// file ended early (jpeg_scan_decoder::input_cut_short).
 #pragma once
 
 #define VELMORIA_JPEG_ERRORS(X)                                                       \
@@ -35,7 +36,8 @@
     X(jpeg_bad_approximation, -231, "bad successive-approximation bits in a scan")    \
     X(jpeg_stream_read_error, -232, "stream read error")                              \
     X(jpeg_out_of_memory, -233, "out of memory")                                     \
-    X(jpeg_too_much_scan_work, -234, "scans refine the picture more often than a valid file can")
+    X(jpeg_too_much_scan_work, -234, "scans refine the picture more often than a valid file can") \
+    X(jpeg_cut_short, -235, "file ends before its picture does")
 
 enum jpeg_error : int {
     jpeg_ok = 0,

@@ -2,7 +2,9 @@
 #include "render/jpeg_stream.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 jpeg_decoder_file_stream::~jpeg_decoder_file_stream() { close(); }
 
@@ -15,8 +17,20 @@ bool jpeg_decoder_file_stream::open(const char* file_name) {
     close();
     at_end_ = false;
     failed_ = false;
+    open_error_ = 0;
     file_ = std::fopen(file_name, "rb");
-    return file_ == nullptr;
+    if (file_ == nullptr) {
+        open_error_ = errno != 0 ? errno : EIO;
+        return true;
+    }
+    // A folder opens for reading here and would only fail on the first read.
+    std::error_code not_known;
+    if (std::filesystem::is_directory(file_name, not_known)) {
+        close();
+        open_error_ = EISDIR;
+        return true;
+    }
+    return false;
 }
 
 int32_t jpeg_decoder_file_stream::read(uint8_t* buffer, int32_t max_bytes, bool* eof_flag) {

@@ -25,8 +25,9 @@ public:
     ~jpeg_decoder_file_stream() override;
 
     // Opens the file for binary reading, closing any earlier one. Returns true on
-    // failure.
+    // failure (a folder fails as EISDIR); open_error() then holds the errno value.
     bool open(const char* file_name);
+    int open_error() const { return open_error_; }
     void close();
     int32_t read(uint8_t* buffer, int32_t max_bytes, bool* eof_flag) override;
 
@@ -34,6 +35,7 @@ private:
     std::FILE* file_ = nullptr;
     bool at_end_ = false;
     bool failed_ = false;
+    int open_error_ = 0;
 };
 
 class jpeg_decoder_memory_stream : public jpeg_decoder_stream {

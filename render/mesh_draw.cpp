@@ -38,6 +38,9 @@ void disable_arrays(const objmesh& mesh) {
 
 void draw_mesh_object(const objmesh& mesh, int32_t index) {
     static_assert(offsetof(mesh_vertex, u) == 12 && offsetof(mesh_vertex, nx) == 20);
+    // A mesh without vertices (an `o` line alone, say) has no triangles either,
+    // and no array GL could be pointed at.
+    if (mesh.vertices.empty()) return;
     mesh.for_each_drawn_range(index, [&mesh](int32_t first_index, int32_t index_count) {
         enable_arrays(mesh);
         glDrawElements(GL_TRIANGLES, index_count, GL_UNSIGNED_INT, mesh.indices.data() + first_index);

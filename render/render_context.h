@@ -22,19 +22,25 @@ constexpr const char* unreadable = "Jpg";     // the file cannot be opened
 constexpr const char* undecodable = "Jpg !";  // not a JPEG picture the decoder can read
 }  // namespace texture_load_reason
 
-// The outcome of an image texture load: loaded, or the reason it was not.
+// The outcome of an image texture load: loaded, or the caption of its failure box
+// and the reason behind it (the system's text when the file cannot be opened, the
+// decoder's message when it cannot be decoded).
 struct texture_load_result {
     bool loaded = true;
     const char* reason = nullptr;
+    const char* detail = nullptr;
 };
 
 struct RenderContext {
     void (*progress_callback)(double step) = nullptr;
     // Told of every image file decoded into a slot, before its rows are read.
     void (*asset_callback)(const char* file_name, int slot, int width, int height) = nullptr;
-    // Told of every image file that could not be loaded; the loader then returns
-    // without touching the slot.
-    void (*load_failure_callback)(const char* file_name, const char* reason) = nullptr;
+    // Told of every image file that could not be loaded, with the caption of its
+    // box and the reason; the loader then returns without touching the slot.
+    void (*load_failure_callback)(const char* file_name, const char* caption, const char* detail) = nullptr;
+    // Told of every image file that was uploaded although its file ended before
+    // its picture did, with the decoder's message.
+    void (*load_notice_callback)(const char* file_name, const char* detail) = nullptr;
     PointerState* pointer = nullptr;
     GLuint font_list_base = 0;  // display lists of the optional outline font (never built)
     view_pose frame_camera{vector3::of(0, 2, 0), vector3::of(0, 0, 0), vector3::of(0, 0, 1)};

@@ -1,6 +1,7 @@
 // The window and context on a real X display (Xvfb with Mesa): exact client size at
 // (50, 50), not resizable, the pixel format asked for, the projection of
-// resize_scene, the refused full-screen fall-back, the GL start-up probe, release
+// resize_scene, the refused full-screen fall-back (also for a listed mode that
+// cannot be set), the GL start-up probe, release
 // and the clipboard.
 #include "app/app_record.h"
 #include "app/gl_requirements.h"
@@ -153,6 +154,41 @@ TEST_F(GlWindow, RefusedFullScreenWithNoClosesWithoutAWindow) {
     EXPECT_EQ(boxes_asked[1].text, "Program Will Now Close.");
     EXPECT_EQ(app.window, nullptr);
     EXPECT_EQ(app.gl_context, nullptr);
+}
+
+// A display that lists the mode but refuses to set it when the window is made.
+std::vector<bool> windows_asked;  // full screen or not, in order
+SDL_Window* refuse_full_screen(const char* title, int x, int y, int width, int height, bool fullscreen) {
+    windows_asked.push_back(fullscreen);
+    return fullscreen ? nullptr : create_window(title, x, y, width, height, false);
+}
+
+TEST_F(GlWindow, ListedFullScreenModeThatCannotBeSetGetsTheWindowedOffer) {
+    ASSERT_TRUE(register_window_class(window_procedure));
+    answer_to_questions = message_answer::yes;
+    windows_asked.clear();
+    app.fullscreen = 1;
+    ASSERT_TRUE(make_show_window(test_title, 640, 360, refuse_full_screen));
+    EXPECT_EQ(windows_asked, (std::vector<bool>{true, false}));
+    ASSERT_EQ(boxes_asked.size(), 1u);
+    EXPECT_EQ(boxes_asked[0].buttons, message_buttons::yes_no);
+    EXPECT_EQ(boxes_asked[0].caption, "KRV GL ;-)");
+    EXPECT_EQ(app.fullscreen, 0);
+    int x = 0, y = 0;
+    client_position(app.window, x, y);
+    EXPECT_EQ(x, 50);
+    EXPECT_EQ(y, 50);
+    kill_gl_window();
+
+    answer_to_questions = message_answer::no;
+    boxes_asked.clear();
+    windows_asked.clear();
+    app.fullscreen = 1;
+    EXPECT_FALSE(make_show_window(test_title, 640, 360, refuse_full_screen));
+    EXPECT_EQ(windows_asked, (std::vector<bool>{true}));
+    ASSERT_EQ(boxes_asked.size(), 2u);
+    EXPECT_EQ(boxes_asked[1].text, "Program Will Now Close.");  // never "Window Creation Error."
+    EXPECT_EQ(app.window, nullptr);
 }
 
 TEST_F(GlWindow, OfferedFullScreenModeTakesTheWholeScreenAndHidesTheCursor) {

@@ -1,5 +1,5 @@
 // The show's command line, end to end on the real executable: --help, --version
-// and refused lines answer without a display; --no-dialog opens the asked-for
+// and refused lines answer without a display, a run without one says so; --no-dialog opens the asked-for
 // window at once and Escape ends it with 0, and so does closing the window; --start
 // near the end makes the show end by itself within seconds, and --timing-log logs
 // each of its frames.
@@ -53,6 +53,15 @@ std::vector<std::vector<double>> timing_rows(const std::string& file, std::strin
     return rows;
 }
 
+answer run_show_on(const char* display, const std::vector<std::string>& args) {
+    show_process show({{"DISPLAY", display}, {"WAYLAND_DISPLAY", ""}}, args);
+    answer result;
+    if (!show.wait_for_end(60s)) return result;
+    result.code = show.exit_code();
+    result.err = show.standard_error();
+    return result;
+}
+
 class Launch : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server.running()) << "could not start Xvfb"; }
@@ -89,6 +98,18 @@ TEST(LaunchCommandLine, AnUnwritableTimingLogEndsTheStartWithOne) {
     EXPECT_EQ(bad.code, 1) << bad.err;
     EXPECT_EQ(bad.err,
               "velmoria: cannot write the timing log /no-such-folder/frames.csv: No such file or directory\n");
+}
+
+TEST(LaunchWithoutDisplay, TheShowSaysNoDisplayCouldBeOpenedAndExitsWithOne) {
+    const answer unset = run_show_on("", {"--no-dialog", "--windowed"});
+    EXPECT_EQ(unset.code, 1) << unset.err;
+    EXPECT_NE(unset.err.find("velmoria: cannot open a display: DISPLAY is not set\n"), std::string::npos) << unset.err;
+    EXPECT_NE(unset.err.find("Failed To Register The Window Class."), std::string::npos) << unset.err;
+    EXPECT_EQ(unset.err.find("PixelFormat"), std::string::npos) << unset.err;
+
+    const answer gone = run_show_on(":9999", {"--no-dialog", "--windowed"});
+    EXPECT_EQ(gone.code, 1) << gone.err;
+    EXPECT_NE(gone.err.find("velmoria: cannot open display \":9999\"\n"), std::string::npos) << gone.err;
 }
 
 TEST_F(Launch, NoDialogWindowedSizeOpensExactlyThatWindowAndEscapeEndsWithZero) {

@@ -1,11 +1,14 @@
 // The window procedure driven by synthetic messages, without a display: wheel sums,
-// the adjustment values, the swallowed system commands, close, activation, buttons
-// and the middle-click note.
+// the adjustment values (held Q and A through their character messages), the
+// swallowed system commands, close, activation, buttons and the middle-click note.
 #include "app/app_record.h"
 #include "app/window_procedure.h"
 #include "platform/window_messages.h"
 
+#include <SDL2/SDL_events.h>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -72,6 +75,32 @@ TEST_F(WindowProcedure, HeldKeysMoveAdjustmentsOncePerMouseMessageOnly) {
     send(WM_MOUSEMOVE);
     EXPECT_NEAR(app.pointer_state.adjust_qa, 0.02 - 0.5, 1e-12);
     EXPECT_NEAR(app.pointer_state.adjust_updown, 2 * 1.5 * 0.02 - 0.75, 1e-12);
+}
+
+TEST_F(WindowProcedure, HeldQAndAMoveTheTrimWithTheMouseStill) {
+    // Key presses and their repeats as the SDL layer translates them: each one that
+    // types a character adds a character message, which reaches default handling.
+    auto press = [](SDL_Keycode key, uint8_t repeat) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.type = SDL_KEYDOWN;
+        event.key.repeat = repeat;
+        event.key.keysym.sym = key;
+        std::vector<window_message> messages;
+        translate_event(event, nullptr, false, messages);
+        for (const window_message& m : messages) dispatch_message(m);
+    };
+    press(SDLK_q, 0);
+    press(SDLK_q, 1);
+    press(SDLK_q, 1);
+    EXPECT_NEAR(app.pointer_state.adjust_qa, 3 * 0.02, 1e-12);
+    send(WM_KEYUP, 'Q');
+    press(SDLK_a, 0);
+    EXPECT_NEAR(app.pointer_state.adjust_qa, 2 * 0.02, 1e-12);
+    send(WM_KEYUP, 'A');
+    press(SDLK_UP, 0);  // types nothing: Up still needs the mouse
+    press(SDLK_UP, 1);
+    EXPECT_DOUBLE_EQ(app.pointer_state.adjust_updown, 0.0);
 }
 
 TEST_F(WindowProcedure, ScreenSaverAndExactMonitorPowerCommandsAreSwallowed) {

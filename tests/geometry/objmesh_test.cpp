@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -214,7 +217,10 @@ TEST(ObjMeshMalformed, BadFacesAreSkippedWholeAndGoodOnesKept) {
         "f 1//1 2//1 3//-2\n", // normal below the start
     };
     for (const std::string& bad : faces) {
-        const objmesh m = from_text(std::string(square) + "vt 0 0\nvn 0 0 1\n" + bad + "f 1 2 3\n");
+        objmesh m;
+        const std::string text = std::string(square) + "vt 0 0\nvn 0 0 1\n" + bad + "f 1 2 3\n";
+        const load_outcome outcome = m.load_from_text(text, false);
+        EXPECT_EQ(outcome.problem, load_problem::bad_faces) << bad;
         EXPECT_EQ(m.triangle_count, 1) << bad;
         EXPECT_EQ(m.indices.size(), 3u) << bad;
         EXPECT_EQ(m.object_starts.back(), 1) << bad;
@@ -258,4 +264,31 @@ TEST(ObjMeshFiles, LoadReadsAFileLikeTextAndReplacesOldContents) {
     EXPECT_FALSE(m.load("no/such/file.obj", false));
     EXPECT_TRUE(m.loaded);
     EXPECT_EQ(m.triangle_count, 2);
+}
+
+TEST(ObjMeshFiles, SaysWhyAFileGivesLessThanAWholeMesh) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(VELMORIA_BINARY_DIR) / "objmesh_test_folder.obj";
+    fs::create_directories(folder);
+    objmesh m;
+    load_outcome outcome;
+    EXPECT_FALSE(m.load(folder.c_str(), false, &outcome));  // a folder opens for reading on Linux
+    EXPECT_FALSE(m.loaded);
+    EXPECT_EQ(outcome.problem, load_problem::system_error);
+    EXPECT_EQ(outcome.system_error, EISDIR);
+    EXPECT_FALSE(m.load("no/such/file.obj", false, &outcome));
+    EXPECT_EQ(outcome.system_error, ENOENT);
+
+    // One byte over the limit, sparse: refused before anything is read.
+    const fs::path huge = fs::path(VELMORIA_BINARY_DIR) / "objmesh_test_huge.obj";
+    { std::ofstream create(huge); }
+    fs::resize_file(huge, max_text_file_bytes + 1);
+    EXPECT_FALSE(m.load(huge.c_str(), false, &outcome));
+    fs::remove(huge);
+    EXPECT_EQ(outcome.problem, load_problem::too_large);
+    EXPECT_FALSE(m.loaded);
+
+    EXPECT_EQ(m.load_from_text("o a\n", false).problem, load_problem::no_faces);
+    EXPECT_EQ(m.load_from_text(std::string(square), false).problem, load_problem::no_faces);
+    EXPECT_TRUE(m.load_from_text(std::string(square) + "f 1 2 3\n", false).ok());
 }

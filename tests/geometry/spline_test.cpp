@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -200,20 +201,31 @@ TEST(SplinePoints, AfterAFailedReadRemainingGroupsAreZero) {
     EXPECT_EQ(s.positions[1], vector3::of(4, 0, 0));
     EXPECT_EQ(s.positions[2], vector3::of(0, 0, 0));
     EXPECT_EQ(s.positions[3], vector3::of(0, 0, 0));
-    ASSERT_TRUE(s.load_points_from_text("3 1 2"));  // file ends early
+    load_outcome outcome;
+    ASSERT_TRUE(s.load_points_from_text("3 1 2", &outcome));  // file ends early
+    EXPECT_EQ(outcome.problem, load_problem::points_cut_short);
     EXPECT_EQ(s.positions[0], vector3::of(1, 2, 0));
     EXPECT_EQ(s.positions[2], vector3::of(0, 0, 0));
+    ASSERT_TRUE(s.load_points_from_text("2 1 2 3 4 5 6", &outcome));
+    EXPECT_TRUE(outcome.ok());
 }
 
 TEST(SplinePoints, UnreadableOrUnsafeCountsGiveAnEmptySpline) {
     for (const char* text : {"0\n1 2 3", "-4 1 2 3", "abc", "", "1000001 1 2 3", "99999999999999999999 1 2 3"}) {
         spline s = squares(3, true);
-        EXPECT_FALSE(s.load_points_from_text(text)) << text;
+        load_outcome outcome;
+        EXPECT_FALSE(s.load_points_from_text(text, &outcome)) << text;
+        EXPECT_EQ(outcome.problem, load_problem::no_point_count) << text;
         EXPECT_EQ(s.count, 0) << text;
         EXPECT_TRUE(s.positions.empty()) << text;
     }
     spline s = squares(3, true);
     EXPECT_FALSE(s.load_points("no/such/points.txt"));
+    EXPECT_EQ(s.count, 0);
+    s = squares(3, true);
+    load_outcome outcome;
+    EXPECT_FALSE(s.load_points(VELMORIA_BINARY_DIR, &outcome));  // a folder
+    EXPECT_EQ(outcome.system_error, EISDIR);
     EXPECT_EQ(s.count, 0);
     EXPECT_TRUE(s.load_points_from_text("1000000"));  // the largest count allowed
     EXPECT_EQ(s.count, 1000000);

@@ -1,7 +1,8 @@
 // The main part on a real GL context (llvmpipe under Xvfb), run from data/: what
 // init leaves bound and how big it makes the images, every pass of a frame free of
 // GL errors at the show's landmarks, the replay rewind as the programs receive it,
-// the pointer record handed back, and the programs rebuilt while space is held.
+// the pointer record handed back, the programs rebuilt while space is held, and
+// the one line for each mesh or note file that gives less than it should.
 #include "app/app_record.h"
 #include "parts/choreography.h"
 #include "parts/frame_probe.h"
@@ -17,7 +18,10 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -101,6 +105,41 @@ TEST_F(PartStartGl, InitLeavesTheClampedBlobBoundAndTheClockAtMinusTwo) {
         glGetProgramiv(part->shaders.programs[slot], GL_LINK_STATUS, &linked);
         EXPECT_EQ(linked, GL_TRUE) << "program " << slot;
     }
+}
+
+TEST_F(PartStartGl, MeshesAndNotesThatGiveLessAreNamedOnceAndTheShowGoesOn) {
+    // A data folder of the show's own files, but with the figure mesh a lone
+    // object line, the wings mesh cut inside a face and no note file.
+    namespace fs = std::filesystem;
+    const fs::path data = fs::current_path();
+    const fs::path copy = fs::path(VELMORIA_BINARY_DIR) / "part_start_damaged_data";
+    fs::remove_all(copy);
+    fs::create_directories(copy / "neomeshes");
+    fs::create_directories(copy / "misc");
+    for (const char* folder : {"Materials", "PostProcessing", "textures"})
+        fs::create_directory_symlink(data / folder, copy / folder);
+    for (const char* mesh : {"quorrels.obj", "transf3.obj", "credits.obj"})
+        fs::create_symlink(data / "neomeshes" / mesh, copy / "neomeshes" / mesh);
+    std::ofstream(copy / "neomeshes/quorrel.obj") << "o a\n";
+    std::ofstream(copy / "neomeshes/wings.obj") << "v 0 0 0\nv 1 0 0\nv 0 1 0\no w\nf 1 2 3\nf 1 2";
+    fs::current_path(copy);
+    testing::internal::CaptureStderr();
+    open(64, 36);
+    const std::string said = testing::internal::GetCapturedStderr();
+    fs::current_path(data);
+    const std::string at = copy.string();
+    EXPECT_EQ(said,
+              "velmoria: neomeshes/quorrel.obj: holds no faces to draw (" + at +
+                  "/neomeshes/quorrel.obj); the show goes on without this mesh\n"
+                  "velmoria: neomeshes/wings.obj: holds faces that name missing elements or are malformed; they "
+                  "are left out (" + at + "/neomeshes/wings.obj)\n"
+                  "velmoria: misc/piano2.txt: No such file or directory (" + at +
+                  "/misc/piano2.txt); the show goes on without its piano notes\n");
+    EXPECT_EQ(part->wings_mesh.triangle_count, 1);
+    EXPECT_EQ(part->notes.count, 0);
+    frame_at(30.0);
+    frame_at(285.0);  // the credits
+    fs::remove_all(copy);
 }
 
 TEST_F(PartStartGl, QuarterSizeHighlightImageRoundsDown) {

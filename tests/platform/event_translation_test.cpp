@@ -57,7 +57,7 @@ TEST(VirtualKeys, KeysTheShowReadsGetTheirClassicCodes) {
 
 TEST(EventTranslation, KeysBecomeKeyMessagesAndAltMakesSystemKeys) {
     auto down = translate(key_event(SDL_KEYDOWN, SDLK_ESCAPE));
-    ASSERT_EQ(down.size(), 1u);
+    ASSERT_EQ(down.size(), 2u);  // Escape also types its control character
     EXPECT_EQ(down[0].message, WM_KEYDOWN);
     EXPECT_EQ(down[0].wparam, 27u);
     EXPECT_EQ(down[0].lparam & (key_was_down_bit | key_released_bit | key_alt_down_bit), 0);
@@ -76,6 +76,26 @@ TEST(EventTranslation, KeysBecomeKeyMessagesAndAltMakesSystemKeys) {
     EXPECT_EQ(alt_f4[0].wparam, 115u);
     EXPECT_NE(alt_f4[0].lparam & key_alt_down_bit, 0);
     EXPECT_EQ(translate(key_event(SDL_KEYUP, SDLK_F4, KMOD_RALT))[0].message, WM_SYSKEYUP);
+}
+
+TEST(EventTranslation, KeysThatTypeACharacterAddItOnPressAndRepeat) {
+    auto q = translate(key_event(SDL_KEYDOWN, SDLK_q));
+    ASSERT_EQ(q.size(), 2u);
+    EXPECT_EQ(q[0].message, WM_KEYDOWN);
+    EXPECT_EQ(q[1].message, WM_CHAR);
+    EXPECT_EQ(q[1].wparam, uintptr_t('q'));
+    auto repeat = translate(key_event(SDL_KEYDOWN, SDLK_a, KMOD_LSHIFT, 1));
+    ASSERT_EQ(repeat.size(), 2u);
+    EXPECT_EQ(repeat[1].wparam, uintptr_t('A'));
+    EXPECT_NE(repeat[1].lparam & key_was_down_bit, 0);
+    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_a, KMOD_LSHIFT | KMOD_CAPS))[1].wparam, uintptr_t('a'));
+    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_7))[1].wparam, uintptr_t('7'));
+    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_SPACE))[1].wparam, uintptr_t(' '));
+    // Keys that type nothing, releases and Alt combinations: the key message alone.
+    for (SDL_Keycode key : {SDLK_UP, SDLK_DOWN, SDLK_F1, SDLK_LSHIFT})
+        EXPECT_EQ(translate(key_event(SDL_KEYDOWN, key, 0, 1)).size(), 1u) << SDL_GetKeyName(key);
+    EXPECT_EQ(translate(key_event(SDL_KEYUP, SDLK_q)).size(), 1u);
+    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_q, KMOD_LALT)).size(), 1u);
 }
 
 TEST(EventTranslation, WheelGivesOneHundredTwentyPerNotchSigned) {

@@ -1,7 +1,7 @@
 // Mesh drawing on a real GL context: which objects reach the picture (never the
 // triangles before the first `o`, nothing for a missing object), the number of
 // triangles GL receives, the normal and texture-coordinate offsets, and the client
-// arrays left disabled.
+// arrays left disabled, also for a mesh without vertices.
 #include "render/mesh_draw.h"
 #include "tests/render/shared_gl_context.h"
 
@@ -73,6 +73,26 @@ TEST_F(MeshDraw, DrawsTheObjectsAskedForAndNothingElse) {
     objmesh no_objects;
     no_objects.load_from_text("v -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\nf 1 2 3 4\n", false);
     EXPECT_EQ(draw(no_objects, -1), (lit{false, false, false, false}));
+}
+
+TEST_F(MeshDraw, MeshWithoutVerticesPointsNoArrayAtAnything) {
+    // An `o` line alone: no vertices, and smooth normals "computed" for none.
+    objmesh mesh;
+    mesh.load_from_text("o a\n", false);
+    ASSERT_TRUE(mesh.vertices.empty());
+    const float here[3] = {0, 0, 0};
+    glNormalPointer(GL_FLOAT, 0, here);
+    glVertexPointer(3, GL_FLOAT, 0, here);
+    EXPECT_EQ(draw(mesh, -1), (lit{false, false, false, false}));
+    GLvoid* normals = nullptr;
+    GLvoid* positions = nullptr;
+    glGetPointerv(GL_NORMAL_ARRAY_POINTER, &normals);
+    glGetPointerv(GL_VERTEX_ARRAY_POINTER, &positions);
+    EXPECT_EQ(normals, static_cast<const void*>(here));  // never an offset from a null array
+    EXPECT_EQ(positions, static_cast<const void*>(here));
+    EXPECT_TRUE(arrays_disabled());
+    glNormalPointer(GL_FLOAT, 0, nullptr);
+    glVertexPointer(3, GL_FLOAT, 0, nullptr);
 }
 
 TEST_F(MeshDraw, GlReceivesEachObjectsTriangles) {

@@ -16,6 +16,7 @@
 #include "tools/capture/video_encoder.h"
 
 #include "platform/data_location.h"
+#include "platform/file_report.h"
 
 #include <chrono>
 #include <cstdio>
@@ -217,6 +218,7 @@ int run(const capture_options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    set_program_name("velmoria-capture");
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (asks_for_help(args)) {
         std::printf("%s\n", capture_usage);

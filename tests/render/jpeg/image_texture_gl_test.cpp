@@ -1,7 +1,8 @@
 // The JPEG texture loaders on a real GL context: uploaded texels equal the decoded
 // rows bottom-first, the asset record and progress step are made, a second load
 // into a slot makes a new texture, normal maps and greyscale pictures come out as
-// RGB; unreadable and undecodable files end the process with code 1 after the box.
+// RGB; unreadable and undecodable files end the process with code 1 after the
+// reason line and the box.
 #include "app/app_record.h"
 #include "platform/message_box.h"
 #include "render/render_context.h"
@@ -99,13 +100,18 @@ TEST(ImageTextures, NormalMapOfAFlatPictureAndGreyscaleExpansion) {
 message_answer quiet_box(const char*, const char*, message_icon, message_buttons) { return message_answer::ok; }
 
 TEST(ImageTexturesDeathTest, UnreadableFilesEndTheProcessWithCodeOne) {
+    // Each failure also gives one line with the reason and the full path: the
+    // system's text when the file cannot be opened, else the decoder's message.
     set_message_box_handler(quiet_box);
     EXPECT_EXIT(app.render_context.load_jpeg_texture("no/such.jpg", 1), testing::ExitedWithCode(1),
-                "Jpg: no/such.jpg");
+                "velmoria: no/such.jpg: No such file or directory \\(/.*/no/such.jpg\\)\nJpg: no/such.jpg");
     EXPECT_EXIT(app.render_context.load_jpeg_normal_map("no/such.jpg", 1), testing::ExitedWithCode(1),
-                "Jpg !: no/such.jpg");
+                "No such file or directory .*\nJpg !: no/such.jpg");
+    EXPECT_EXIT(app.render_context.load_jpeg_texture(VELMORIA_BINARY_DIR, 1), testing::ExitedWithCode(1),
+                "Is a directory .*\nJpg: ");
     std::string text = write_jpeg("not_a_jpeg.jpg", std::vector<uint8_t>(100, 'x'));
-    EXPECT_EXIT(app.render_context.load_jpeg_texture(text.c_str(), 1), testing::ExitedWithCode(1), "Jpg !: ");
+    EXPECT_EXIT(app.render_context.load_jpeg_texture(text.c_str(), 1), testing::ExitedWithCode(1),
+                "not_a_jpeg.jpg: no start-of-image marker .*\nJpg !: ");
 
     // Entropy data that fails inside read_row: the loader must stop, not upload.
     std::vector<uint8_t> corrupt = cjpeg_pattern(16, 16, "-quality 80");
@@ -116,7 +122,8 @@ TEST(ImageTexturesDeathTest, UnreadableFilesEndTheProcessWithCodeOne) {
         corrupt[i + 1] = 0x00;
     }
     std::string bad = write_jpeg("corrupt_entropy.jpg", corrupt);
-    EXPECT_EXIT(app.render_context.load_jpeg_texture(bad.c_str(), 1), testing::ExitedWithCode(1), "Jpg !: ");
+    EXPECT_EXIT(app.render_context.load_jpeg_texture(bad.c_str(), 1), testing::ExitedWithCode(1),
+                "corrupt_entropy.jpg: [a-z].*\nJpg !: ");
     set_message_box_handler(nullptr);
 }
 

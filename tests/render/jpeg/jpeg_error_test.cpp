@@ -1,6 +1,6 @@
 // Error paths of the JPEG decoder: each damaged or unsupported input yields its
 // documented code at the documented call, releases the stream and never crashes;
-// truncated files decode to the end through the end-of-image padding.
+// truncated files decode to the end through the end-of-image padding, and say so.
 #include "render/jpeg_decoder.h"
 #include "render/jpeg_stream.h"
 #include "tests/render/jpeg/jpeg_test_support.h"
@@ -271,7 +271,15 @@ TEST(JpegErrors, TruncatedFilesDecodeToTheEnd) {
             EXPECT_EQ(p.error_code, 0);
             EXPECT_EQ(p.rows_read, p.height);
             EXPECT_EQ(p.last_row_result, 1);
+            EXPECT_TRUE(p.cut_short);
         }
+        // Whole, and whole with bytes after its end marker: not cut short.
+        bytes_t trailing = large(which);
+        EXPECT_FALSE(decode_jpeg(trailing, true).cut_short);
+        trailing.insert(trailing.end(), 5000, 0);
+        const decoded_picture whole = decode_jpeg(trailing, true);
+        EXPECT_EQ(whole.last_row_result, 1);
+        EXPECT_FALSE(whole.cut_short);
     }
 }
 

@@ -36,6 +36,7 @@ decoded_picture decode_jpeg(const std::vector<uint8_t>& bytes, bool accelerated)
         int result = decoder.read_row(row, row_bytes);
         if (result != 0) {
             p.last_row_result = result;
+            p.cut_short = decoder.input_cut_short();
             break;
         }
         ++p.rows_read;

@@ -16,6 +16,7 @@ struct decoded_picture {
     int height = 0;
     int channels = 0;  // 1 for greyscale, 3 for colour (the fourth byte dropped)
     int rows_read = 0;
+    bool cut_short = false;  // input_cut_short() after the last row
     std::vector<uint8_t> pixels;
 };
 
