@@ -36,13 +36,21 @@ awk -v f="$frames" -v one="$one" -v many="$many" -v jobs="$jobs" 'BEGIN {
 
 ffmpeg -hide_banner -nostdin -i "$work/many.mp4" -i "$work/one.mp4" \
   -lavfi "[0][1]psnr=stats_file=$work/psnr.txt" -f null - >/dev/null 2>&1
-# Slice k of N starts at frame floor((k-1) * frames / N) (0-based; the stats count from 1).
+# A keyframe every second's worth of frames (the rate rounded); slice k of N
+# starts on keyframe floor((k-1) * keyframes / N) (frames 0-based; the stats count
+# from 1).
+interval=$(awk -v f="$fps" 'BEGIN { n = split(f, p, "/"); r = n == 2 ? p[1] / p[2] : f; i = int(r + 0.5); print i < 1 ? 1 : i }')
+keyframes=$(((frames + interval - 1) / interval))
 joins=""
-for ((k = 2; k <= jobs; k++)); do joins="$joins $(((k - 1) * frames / jobs))"; done
+for ((k = 2; k <= jobs && k <= keyframes; k++)); do joins="$joins $((keyframes * (k - 1) / jobs * interval))"; done
 awk -v joins="$joins" '
   { n = substr($1, 3); v = substr($6, 10); psnr[n] = v; if (v != "inf" && (worst == "" || v + 0 < worst + 0)) worst = v }
   END {
     printf "PSNR of the parallel recording against the one-process one: worst frame %s dB\n", worst == "" ? "inf" : worst
     split(joins, j, " ")
-    for (i in j) printf "  around the join before frame %d: %s | %s dB\n", j[i], psnr[j[i]], psnr[j[i] + 1]
+    for (i in j) {
+      printf "  three frames each side of the join before frame %d:", j[i]
+      for (n = j[i] - 2; n <= j[i] + 3; n++) printf " %s", psnr[n]
+      printf " dB\n"
+    }
   }' "$work/psnr.txt"

@@ -126,7 +126,7 @@ int run_video(const capture_options& o) {
     if (stop_requested()) return 130;
 
     const long total = video_frame_count(o);
-    const frame_range range = o.slice.count > 0 ? slice_frames(total, o.slice) : frame_range{0, total};
+    const frame_range range = o.slice.count > 0 ? slice_frames(total, o.slice, video_keyframe_interval(o.rate)) : frame_range{0, total};
     video_settings settings{ffmpeg, out.string(), music, o.width, o.height, o.rate, o.from,
                             double(total) * o.rate.step()};
     settings.with_sound = !o.video_only;

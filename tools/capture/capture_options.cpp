@@ -75,7 +75,9 @@ capture_parse check_video(const capture_options& o) {
     if (video_frame_count(o) < 1) return refuse("the span is shorter than one frame");
     if (o.jobs < 1 || o.jobs > capture_max_jobs) return refuse("--jobs must be 1 to 256");
     if (o.slice.count > 0 && o.jobs > 1) return refuse("--slice and --jobs exclude each other");
-    if (o.slice.count > video_frame_count(o)) return refuse("more slices than frames in the span");
+    if (o.slice.count > video_keyframe_count(o))
+        return refuse("more slices than keyframes in the span (" + std::to_string(video_keyframe_count(o)) +
+                      "): every slice starts on one, one a second");
     return {o, ""};
 }
 
@@ -210,6 +212,13 @@ long video_frame_count(const capture_options& options) {
 
 double video_frame_time(const capture_options& options, long n) {
     return options.from + double(n) * double(options.rate.den) / double(options.rate.num);
+}
+
+long video_keyframe_interval(const frame_rate& rate) { return std::max(1L, std::lround(rate.value())); }
+
+long video_keyframe_count(const capture_options& options) {
+    const long interval = video_keyframe_interval(options.rate);
+    return (video_frame_count(options) + interval - 1) / interval;
 }
 
 std::vector<double> bench_times(int frames) {

@@ -94,6 +94,14 @@ std::string sequence_file_name(const std::string& dir, long index);
 long video_frame_count(const capture_options& options);
 double video_frame_time(const capture_options& options, long n);
 
+// Every recording, whether made in one process, in jobs or slice by slice, has a
+// keyframe on each multiple of this many frames from its frame 0 (one second of
+// frames) and nowhere else. Slices start on these keyframes, so a slice is
+// encoded exactly as its frames are inside the whole recording.
+long video_keyframe_interval(const frame_rate& rate);
+// The keyframes of a recording: the most slices it can be cut into.
+long video_keyframe_count(const capture_options& options);
+
 // The benchmark's show times: `frames` times spread evenly over the show, each in
 // the middle of its share.
 std::vector<double> bench_times(int frames);

@@ -163,7 +163,7 @@ std::string slice_folder(const fs::path& out) {
 
 int record_in_parallel(const capture_options& o, join_request join) {
     const long total = video_frame_count(o);
-    const int count = int(std::min<long>(o.jobs, total));
+    const int count = int(std::min<long>(o.jobs, video_keyframe_count(o)));  // no job without a keyframe
     const fs::path out = join.out;
     const std::string folder = slice_folder(out);
     if (folder.empty()) {

@@ -47,7 +47,8 @@ std::string missing_slice(const std::vector<slice_info>& slices, long first) {
     for (const slice_info& s : slices)
         if (s.id.count != count) return "";
     for (int k = 1; k <= count; ++k) {
-        const frame_range r = slice_frames(slices.front().total, {k, count});
+        const frame_range r =
+            slice_frames(slices.front().total, {k, count}, video_keyframe_interval(slices.front().rate));
         if (r.first == first) return "missing slice " + std::to_string(k) + "/" + std::to_string(count) + ": ";
     }
     return "";
@@ -55,9 +56,10 @@ std::string missing_slice(const std::vector<slice_info>& slices, long first) {
 
 }  // namespace
 
-frame_range slice_frames(long total, slice_id id) {
-    const long first = long(int64_t(total) * (id.index - 1) / id.count);
-    const long end = long(int64_t(total) * id.index / id.count);
+frame_range slice_frames(long total, slice_id id, long interval) {
+    const int64_t intervals = (total + interval - 1) / interval;  // the last one may be short
+    const long first = std::min(total, long(intervals * (id.index - 1) / id.count * interval));
+    const long end = std::min(total, long(intervals * id.index / id.count * interval));
     return {first, end - first};
 }
 

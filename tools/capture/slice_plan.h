@@ -1,6 +1,7 @@
 // Cutting a recording into slices and fitting slices together again. Slice K of N
-// is a contiguous run of the recording's frame indices, so slices rendered apart
-// (in local jobs or on other hosts) join with no gap and no repeated frame. Each
+// is a contiguous run of the recording's frame indices starting on one of its
+// keyframes, so slices rendered apart (in local jobs or on other hosts) join with
+// no gap, no repeated frame and the pictures of a recording made in one process. Each
 // slice file carries its identity in a tag; the checks here decide whether a set
 // of slices makes one whole recording. Pure computation.
 #pragma once
@@ -17,9 +18,11 @@ struct frame_range {
     long count = 0;
 };
 
-// Slice `id` of a recording of `total` frames: slices differ in length by at most
-// one frame, and slice 1 starts at frame 0.
-frame_range slice_frames(long total, slice_id id);
+// Slice `id` of a recording of `total` frames with a keyframe every `interval`
+// frames: every slice starts on a keyframe, slice 1 at frame 0, and the runs of
+// whole intervals that slices hold differ by at most one. A slice is empty when
+// there are more slices than keyframes.
+frame_range slice_frames(long total, slice_id id, long interval);
 
 // What a slice file says about itself, and what its video stream holds.
 struct slice_info {

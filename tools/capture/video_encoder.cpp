@@ -37,7 +37,8 @@ std::vector<std::string> ffmpeg_arguments(const video_settings& s) {
         a.insert(a.end(), music.begin(), music.end());
         a.insert(a.end(), {"-map", "0:v:0", "-map", "1:a:0"});
     }
-    a.insert(a.end(), {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-crf", "18"});
+    const std::vector<std::string> video = video_codec_arguments(s.rate);
+    a.insert(a.end(), video.begin(), video.end());
     if (s.with_sound) {
         const std::vector<std::string> sound = sound_codec_arguments();
         a.insert(a.end(), sound.begin(), sound.end());
@@ -51,6 +52,16 @@ std::vector<std::string> ffmpeg_arguments(const video_settings& s) {
 std::vector<std::string> music_input_arguments(const std::string& music, double from, double duration) {
     // the music's span, decoded from its first second on
     return {"-ss", number(from), "-t", number(duration), "-i", music};
+}
+
+std::vector<std::string> video_codec_arguments(const frame_rate& rate) {
+    // A frame's encoding depends on its own group of pictures only: a constant
+    // quantiser (no rate control carrying a history from frame to frame, so no
+    // macroblock tree either), keyframes on fixed frames and nowhere else, and
+    // closed groups (no frame refers across a keyframe).
+    const std::string interval = std::to_string(video_keyframe_interval(rate));
+    return {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-qp", video_quantiser, "-x264-params",
+            "keyint=" + interval + ":min-keyint=" + interval + ":scenecut=0:open-gop=0"};
 }
 
 std::vector<std::string> sound_codec_arguments() { return {"-c:a", "aac", "-b:a", "192k"}; }

@@ -1,7 +1,8 @@
 // Streaming frames to ffmpeg: the encoder is started as a child process reading
 // raw RGB frames on its standard input, with the soundtrack's span as its second
-// input, and writes H.264 (libx264, yuv420p, CRF 18) and AAC (192 kbit/s) into an
-// MP4, or the H.264 stream alone. No frame touches the disk on the way.
+// input, and writes H.264 (libx264, yuv420p, constant quantiser 21, a keyframe
+// every second) and AAC (192 kbit/s) into an MP4, or the H.264 stream alone. No
+// frame touches the disk on the way.
 #pragma once
 
 #include "tools/capture/capture_options.h"
@@ -29,6 +30,11 @@ std::vector<std::string> ffmpeg_arguments(const video_settings& settings);
 
 // ffmpeg's input of the soundtrack's span: `duration` seconds from `from` on.
 std::vector<std::string> music_input_arguments(const std::string& music, double from, double duration);
+// The x264 quantiser of every frame (I and B frames are offset from it).
+constexpr const char* video_quantiser = "21";
+// How every recording encodes its pictures at `rate`: a slice's frames come out
+// as they do inside the whole recording.
+std::vector<std::string> video_codec_arguments(const frame_rate& rate);
 // How every recording encodes the soundtrack.
 std::vector<std::string> sound_codec_arguments();
 

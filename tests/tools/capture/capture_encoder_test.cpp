@@ -113,7 +113,9 @@ TEST(Encoder, CommandStreamsRawFramesAndCutsTheMusic) {
     EXPECT_EQ(after("-framerate"), "60000/1001");
     EXPECT_EQ(after("-f"), "rawvideo");
     EXPECT_EQ(after("-c:v"), "libx264");
-    EXPECT_EQ(after("-crf"), "18");
+    // no rate control history and a keyframe on every 60th frame only, as slices start
+    EXPECT_EQ(after("-qp"), video_quantiser);
+    EXPECT_EQ(after("-x264-params"), "keyint=60:min-keyint=60:scenecut=0:open-gop=0");
     EXPECT_EQ(after("-c:a"), "aac");
     EXPECT_EQ(after("-b:a"), "192k");
     EXPECT_EQ(after("-ss"), "12.500000");

@@ -13,32 +13,41 @@
 
 namespace {
 
-TEST(SlicePlan, SlicesTileTheRecording) {
-    EXPECT_EQ(slice_frames(63, {1, 2}).first, 0);
-    EXPECT_EQ(slice_frames(63, {1, 2}).count, 31);
-    EXPECT_EQ(slice_frames(63, {2, 2}).first, 31);
-    EXPECT_EQ(slice_frames(63, {2, 2}).count, 32);
-    for (long total : {1L, 7L, 63L, 17460L}) {
-        for (int count : {1, 2, 3, 7, 16}) {
-            if (count > total) continue;
-            long next = 0;
-            for (int k = 1; k <= count; ++k) {
-                const frame_range r = slice_frames(total, {k, count});
-                EXPECT_EQ(r.first, next) << total << " frames, slice " << k << "/" << count;
-                EXPECT_GE(r.count, total / count);
-                EXPECT_LE(r.count, total / count + 1);
-                next = r.first + r.count;
+TEST(SlicePlan, SlicesTileTheRecordingFromKeyframeToKeyframe) {
+    // 63 frames at 30 fps: keyframes at 0, 30 and 60; the cut falls on frame 30.
+    EXPECT_EQ(slice_frames(63, {1, 2}, 30).first, 0);
+    EXPECT_EQ(slice_frames(63, {1, 2}, 30).count, 30);
+    EXPECT_EQ(slice_frames(63, {2, 2}, 30).first, 30);
+    EXPECT_EQ(slice_frames(63, {2, 2}, 30).count, 33);
+    for (long interval : {1L, 30L, 60L}) {
+        for (long total : {1L, 7L, 63L, 17460L}) {
+            const long keyframes = (total + interval - 1) / interval;
+            for (int count : {1, 2, 3, 7, 16}) {
+                if (count > keyframes) continue;
+                long next = 0;
+                for (int k = 1; k <= count; ++k) {
+                    const frame_range r = slice_frames(total, {k, count}, interval);
+                    const std::string which = std::to_string(total) + " frames, slice " + std::to_string(k) + "/" +
+                                              std::to_string(count) + ", interval " + std::to_string(interval);
+                    EXPECT_EQ(r.first, next) << which;
+                    EXPECT_EQ(r.first % interval, 0) << which;
+                    const long held = (r.count + interval - 1) / interval;  // keyframes in the slice
+                    EXPECT_GE(held, keyframes / count) << which;
+                    EXPECT_LE(held, keyframes / count + 1) << which;
+                    next = r.first + r.count;
+                }
+                EXPECT_EQ(next, total) << total << " frames in " << count << " slices";
             }
-            EXPECT_EQ(next, total) << total << " frames in " << count << " slices";
         }
     }
 }
 
-slice_info slice(const std::string& file, int k, int n, long total = 60) {
+// A slice of 10 s at 59.94 fps: a keyframe every 60 frames.
+slice_info slice(const std::string& file, int k, int n, long total = 600) {
     slice_info s;
     s.file = file;
     s.id = {k, n};
-    s.frames = slice_frames(total, s.id);
+    s.frames = slice_frames(total, s.id, 60);
     s.total = total;
     s.from = 10.1;
     s.rate = {60000, 1001};
@@ -54,9 +63,9 @@ TEST(SlicePlan, TagsReadBackExactly) {
     ASSERT_TRUE(parse_slice_tag(slice_tag(s), back)) << slice_tag(s);
     EXPECT_EQ(back.id.index, 2);
     EXPECT_EQ(back.id.count, 3);
-    EXPECT_EQ(back.frames.first, 20);
-    EXPECT_EQ(back.frames.count, 20);
-    EXPECT_EQ(back.total, 60);
+    EXPECT_EQ(back.frames.first, 180);
+    EXPECT_EQ(back.frames.count, 180);
+    EXPECT_EQ(back.total, 600);
     EXPECT_EQ(back.from, 10.1) << "the start time must survive the text exactly";
     EXPECT_EQ(back.rate.num, 60000);
     EXPECT_EQ(back.rate.den, 1001);
@@ -86,17 +95,17 @@ TEST(SlicePlan, JoinRefusesSetsThatDoNotFit) {
     cut.stream_frames = 12;
     other.codec = "hevc";
     const std::vector<std::pair<std::vector<slice_info>, std::string>> cases = {
-        {{slice("a", 1, 3), slice("c", 3, 3)}, "missing slice 2/3: frames 20 to 39 are in no slice"},
-        {{slice("b", 2, 3), slice("c", 3, 3)}, "missing slice 1/3: frames 0 to 19 are in no slice"},
-        {{slice("a", 1, 3), slice("b", 2, 3)}, "missing slice 3/3: frames 40 to 59 are in no slice"},
-        {{slice("a", 1, 2), slice("d", 4, 4)}, "frames 30 to 44 are in no slice"},
-        {{slice("a", 1, 2), slice("b", 2, 3), slice("c", 3, 3)}, "a and b overlap: frames 20 to 29 are in both"},
-        {{slice("a", 1, 2), slice("a2", 1, 2), slice("b", 2, 2)}, "a and a2 overlap: frames 0 to 29 are in both"},
+        {{slice("a", 1, 3), slice("c", 3, 3)}, "missing slice 2/3: frames 180 to 359 are in no slice"},
+        {{slice("b", 2, 3), slice("c", 3, 3)}, "missing slice 1/3: frames 0 to 179 are in no slice"},
+        {{slice("a", 1, 3), slice("b", 2, 3)}, "missing slice 3/3: frames 360 to 599 are in no slice"},
+        {{slice("a", 1, 2), slice("d", 4, 4)}, "frames 300 to 419 are in no slice"},
+        {{slice("a", 1, 2), slice("b", 2, 3), slice("c", 3, 3)}, "a and b overlap: frames 180 to 299 are in both"},
+        {{slice("a", 1, 2), slice("a2", 1, 2), slice("b", 2, 2)}, "a and a2 overlap: frames 0 to 299 are in both"},
         {{slice("a", 1, 2), wide}, "mixed sizes: a is 320x180, b is 640x180"},
         {{slice("a", 1, 2), fast}, "mixed rates: a is 60000/1001 fps, b is 30 fps"},
         {{slice("a", 1, 2), later}, "a and b are slices of different recordings"},
         {{slice("a", 1, 2), slice("b", 2, 2, 61)}, "a and b are slices of different recordings"},
-        {{slice("a", 1, 2), cut}, "b holds 12 of its 30 frames"},
+        {{slice("a", 1, 2), cut}, "b holds 12 of its 300 frames"},
         {{slice("a", 1, 2), other}, "b holds hevc, not H.264"},
     };
     for (const auto& [slices, expected] : cases) {
@@ -186,6 +195,7 @@ TEST(SliceOptions, JobsSlicesAndJoinsParse) {
         {"--video", "o.mp4", "--slice", "2"},
         {"--video", "o.mp4", "--slice", "1/2", "--jobs", "2"},
         {"--video", "o.mp4", "--from", "0", "--to", "0.03", "--fps", "30", "--slice", "2/2"},  // one frame
+        {"--video", "o.mp4", "--from", "0", "--to", "1.5", "--fps", "30", "--slice", "3/3"},   // two keyframes
         {"--time", "1", "--out", "a.png", "--video-only"},
         {"--join", "all.mp4"},
         {"--join"},

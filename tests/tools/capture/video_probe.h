@@ -1,5 +1,6 @@
-// What ffprobe and ffmpeg say about a recording in the tests: its streams, the
-// PSNR of its frames against a PNG or another recording, and its sound.
+// What ffprobe and ffmpeg say about a recording in the tests: its streams and
+// keyframes, the PSNR of its frames against a PNG or another recording, and its
+// sound.
 #pragma once
 
 #include "tests/tools/capture/tool_process.h"
@@ -40,6 +41,22 @@ inline std::vector<stream_info> probe(const fs::path& file) {
         streams.push_back(s);
     }
     return streams;
+}
+
+// The frames (from 0, in showing order) that are keyframes.
+inline std::vector<long> keyframes_of(const fs::path& file) {
+    std::string log;
+    run_shell("ffprobe -v error -select_streams v:0 -show_entries frame=key_frame -of csv '" + file.string() + "'", log);
+    std::vector<long> keyframes;
+    std::istringstream lines(log);
+    std::string line;
+    long n = 0;
+    while (std::getline(lines, line)) {
+        if (line.rfind("frame,", 0) != 0) continue;  // side data has lines of its own
+        if (line.rfind("frame,1", 0) == 0) keyframes.push_back(n);
+        ++n;
+    }
+    return keyframes;
 }
 
 // PSNR of video frame `n` against a PNG, in the codec's own YUV 4:2:0 space.
