@@ -6,6 +6,9 @@ enable_language(RC)
 # Only Windows' own DLLs at run time: the C and C++ runtimes and winpthreads are
 # linked in.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# windows.h, which MinGW-w64's GL headers include, without its min and max macros
+# and the rarely used parts of the API.
+add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN)
 
 function(velmoria_windows_library target library include_dir)
   find_library(velmoria_${library}_path NAMES ${library} lib${library} PATHS ${VELMORIA_WINDOWS_DEPS}/lib
