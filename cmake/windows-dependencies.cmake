@@ -19,9 +19,11 @@ function(velmoria_windows_library target library include_dir)
 endfunction()
 
 # SDL2 without its SDL_main: the programs keep their own main().
-velmoria_windows_library(PkgConfig::SDL2 SDL2 include)
+# Both <SDL2/SDL.h> and <SDL.h>, as sdl2.pc gives them on Linux.
+velmoria_windows_library(PkgConfig::SDL2 SDL2 include/SDL2)
 set_target_properties(PkgConfig::SDL2 PROPERTIES INTERFACE_COMPILE_DEFINITIONS SDL_MAIN_HANDLED
   INTERFACE_LINK_LIBRARIES "kernel32;user32;gdi32;winmm;imm32;ole32;oleaut32;version;uuid;advapi32;setupapi;shell32")
+set_property(TARGET PkgConfig::SDL2 APPEND PROPERTY INTERFACE_INCLUDE_DIRECTORIES ${VELMORIA_WINDOWS_DEPS}/include)
 
 # Static libmpg123 also calls PathIsRelativeW, which its pkg-config file leaves out.
 velmoria_windows_library(PkgConfig::MPG123 mpg123 include)
@@ -37,8 +39,11 @@ set_property(TARGET GLEW::GLEW APPEND PROPERTY INTERFACE_LINK_LIBRARIES OpenGL::
 
 # Dear ImGui with its SDL2 and OpenGL 2 back ends, as pkg-config's imgui gives it
 # on Debian: the include folder include/imgui (back ends under backends/).
-velmoria_windows_library(PkgConfig::IMGUI imgui include/imgui)
-set_target_properties(PkgConfig::IMGUI PROPERTIES INTERFACE_LINK_LIBRARIES "PkgConfig::SDL2;OpenGL::GL")
+# Only code that uses it needs it, so it is defined when present.
+if(EXISTS ${VELMORIA_WINDOWS_DEPS}/lib/libimgui.a)
+  velmoria_windows_library(PkgConfig::IMGUI imgui include/imgui)
+  set_target_properties(PkgConfig::IMGUI PROPERTIES INTERFACE_LINK_LIBRARIES "PkgConfig::SDL2;OpenGL::GL")
+endif()
 
 # libpng and zlib for the capture tool's PNG files, through CMake's own modules.
 set(ZLIB_USE_STATIC_LIBS ON)

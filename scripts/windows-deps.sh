@@ -66,20 +66,21 @@ add_deb_src() {
 
 has_source() { apt-cache showsrc --only-source "$1" 2>/dev/null | grep -q '^Package:'; }
 
-# Unpacks the source package into $sources/<name>. apt-get source may exit 100 when
-# a detached signature (.asc) is missing from the archive although the tarballs and
-# the .dsc arrived: what counts is the unpacked tree.
+# Unpacks the source package into $sources/<name>. apt-get source exits 100 when a
+# detached upstream signature (.asc) named in the .dsc is missing from the archive,
+# and then unpacks nothing although the .dsc and the tarballs arrived. apt has
+# checked every file it fetched against the archive's signed index, so dpkg-source
+# unpacks them without asking for the missing signature (--no-check).
 fetch() {
-  local package="$1"
+  local package="$1" download="$sources/download/$1"
   [[ -d "$sources/$package" ]] && return
-  mkdir -p "$sources/download"
-  (cd "$sources/download" && apt-get source -qq "$package" >/dev/null 2>&1) || true
-  local tree
-  tree="$(find "$sources/download" -maxdepth 1 -mindepth 1 -type d -name "$package*" | head -n 1)"
-  [[ -n "$tree" ]] || tree="$(find "$sources/download" -maxdepth 1 -mindepth 1 -type d | grep -v '/download$' |
-    while read -r t; do [[ -f "$t/debian/control" ]] && grep -q "^Source: $package\$" "$t/debian/control" && echo "$t"; done | head -n 1)"
-  [[ -n "$tree" && -d "$tree" ]] || fail "apt-get source $package gave no source tree"
-  mv "$tree" "$sources/$package"
+  rm -rf "$download" && mkdir -p "$download"
+  (cd "$download" && apt-get source --download-only -qq "$package" >/dev/null 2>&1) || true
+  local dsc
+  dsc="$(find "$download" -maxdepth 1 -name '*.dsc' | head -n 1)"
+  [[ -n "$dsc" ]] || fail "apt-get source $package fetched no .dsc"
+  (cd "$download" && dpkg-source --no-check -x "$dsc" tree >/dev/null 2>&1) || fail "cannot unpack $dsc"
+  mv "$download/tree" "$sources/$package"
 }
 
 cmake_build() {
