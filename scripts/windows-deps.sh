@@ -74,12 +74,17 @@ has_source() { apt-cache showsrc --only-source "$1" 2>/dev/null | grep -q '^Pack
 fetch() {
   local package="$1" download="$sources/download/$1"
   [[ -d "$sources/$package" ]] && return
-  rm -rf "$download" && mkdir -p "$download"
-  (cd "$download" && apt-get source --download-only -qq "$package" >/dev/null 2>&1) || true
-  local dsc
-  dsc="$(find "$download" -maxdepth 1 -name '*.dsc' | head -n 1)"
-  [[ -n "$dsc" ]] || fail "apt-get source $package fetched no .dsc"
-  (cd "$download" && dpkg-source --no-check -x "$dsc" tree >/dev/null 2>&1) || fail "cannot unpack $dsc"
+  # Newest version first; an older one where a mirror lacks the newest's files
+  # (a security update's tarballs, say).
+  local version dsc=""
+  for version in $(apt-cache showsrc --only-source "$package" | sed -n 's/^Version: //p' | sort -r -V -u); do
+    rm -rf "$download" && mkdir -p "$download"
+    (cd "$download" && apt-get source --download-only -qq "$package=$version" >/dev/null 2>&1) || true
+    dsc="$(find "$download" -maxdepth 1 -name '*.dsc' | head -n 1)"
+    if [[ -n "$dsc" ]] && (cd "$download" && dpkg-source --no-check -x "$dsc" tree >/dev/null 2>&1); then break; fi
+    dsc=""
+  done
+  [[ -n "$dsc" ]] || fail "apt-get source $package gave no complete source package"
   mv "$download/tree" "$sources/$package"
 }
 
@@ -130,7 +135,7 @@ build_kissfft() {
 
 build_glew() {
   fetch glew
-  C_FLAGS="-DGLEW_STATIC" c_library glew32 "$sources/glew/src" glew.c
+  C_FLAGS="-DGLEW_STATIC -I'$sources/glew/include'" c_library glew32 "$sources/glew/src" glew.c
   mkdir -p "$prefix/include/GL"
   cp "$sources/glew/include/GL/"*.h "$prefix/include/GL/"
 }
