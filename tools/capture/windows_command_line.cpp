@@ -26,6 +26,9 @@ std::string quoted(const std::string& argument) {
 
 std::string windows_command_line(const std::vector<std::string>& arguments) {
     std::string line;
-    for (const std::string& argument : arguments) line += (line.empty() ? "" : " ") + quoted(argument);
+    for (const std::string& argument : arguments) {
+        if (!line.empty()) line += ' ';
+        line += quoted(argument);
+    }
     return line;
 }
