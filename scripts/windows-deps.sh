@@ -107,7 +107,7 @@ c_library() {
   local file
   for file in "$@"; do
     echo "$file"
-  done | xargs -P "$jobs" -I{} sh -c "$cc -O2 $C_FLAGS -I'$folder' -c '$folder/{}' -o '$objects/\$(basename {} .c).o'"
+  done | xargs -P "$jobs" -I{} sh -c "$cc -O2 $C_FLAGS -I'$folder' -c '$folder/{}' -o \"$objects/\$(basename {} .c).o\""
   rm -f "$prefix/lib/lib$name.a"
   "$ar" rcs "$prefix/lib/lib$name.a" "$objects"/*.o
 }
@@ -170,7 +170,7 @@ build_imgui() {
   local cxx="$host-g++-posix -O2 -std=c++17 -I$i -I$prefix/include -I$prefix/include/SDL2"
   printf '%s\n' imgui.cpp imgui_demo.cpp imgui_draw.cpp imgui_tables.cpp imgui_widgets.cpp misc/cpp/imgui_stdlib.cpp \
     backends/imgui_impl_sdl.cpp backends/imgui_impl_opengl2.cpp |
-    xargs -P "$jobs" -I{} sh -c "$cxx -c '$i/{}' -o '$objects/\$(basename {} .cpp).o'"
+    xargs -P "$jobs" -I{} sh -c "$cxx -c '$i/{}' -o \"$objects/\$(basename {} .cpp).o\""
   rm -f "$prefix/lib/libimgui.a"
   "$ar" rcs "$prefix/lib/libimgui.a" "$objects"/*.o
   cp "$i"/*.h "$i"/misc/cpp/imgui_stdlib.h "$prefix/include/imgui/"
