@@ -41,3 +41,7 @@ if compgen -G "$here/tests/fuzz/*_fuzzer.cpp" >/dev/null; then
   cmake --build "$here/build/fuzz" -j "$(nproc)"
   (cd "$here/build/fuzz" && ctest --output-on-failure --timeout 600)
 fi
+
+# The Windows build: cross-compiled with MinGW-w64 and checked under Wine on a
+# private X server (VELMORIA_SKIP_WINDOWS=1 skips it for quick local runs).
+"$here/tests/windows/run_wine_tests.sh" "$here/build"

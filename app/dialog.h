@@ -1,5 +1,5 @@
 // The setup dialog shown before the show's window opens: resolution, antialiasing,
-// windowed output and a forced 16:9 picture (GTK 3, modal, at the mouse pointer).
+// windowed output and a forced 16:9 picture (modal, at the mouse pointer).
 #pragma once
 
 #include "app/mode_list.h"

@@ -1,6 +1,6 @@
-// Modal message boxes (GTK 3) with a caption, a text, an icon and OK or Yes/No
-// buttons. Every box also writes "caption: text" to standard error, so a run
-// without a display still says what went wrong.
+// Modal message boxes (GTK 3 on Linux, MessageBoxW on Windows) with a caption, a
+// text, an icon and OK or Yes/No buttons. Every box also writes "caption: text" to
+// standard error, so a run without a display still says what went wrong.
 #pragma once
 
 enum class message_icon { information, exclamation, stop };

@@ -1,12 +1,8 @@
-// SDL2 implementation of the counter, cursor and clipboard services. The counter
-// needs no initialisation; the cursor and clipboard need the video subsystem.
+// SDL2 implementation of the cursor and clipboard services, which need the video
+// subsystem. The counter is the platform's own (performance_counter_*.cpp).
 #include "platform/system_services.h"
 
 #include <SDL2/SDL.h>
-
-int64_t performance_counter() { return int64_t(SDL_GetPerformanceCounter()); }
-
-int64_t performance_frequency() { return int64_t(SDL_GetPerformanceFrequency()); }
 
 void cursor_position(int& x, int& y) {
     x = 0;

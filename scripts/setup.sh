@@ -13,6 +13,7 @@ packages=(
   libjpeg-turbo-progs lame sox ffmpeg parallel rsync
   clang libclang-rt-14-dev libfreetype-dev fonts-dejavu-core imagemagick
   dpkg-dev lintian desktop-file-utils appstream
+  mingw-w64 wine64 unzip
 )
 
 missing=()

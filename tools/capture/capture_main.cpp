@@ -5,6 +5,7 @@
 // Finds the data as the show does, and starts its own X server when there is no
 // display.
 #include "tools/capture/capture_options.h"
+#include "tools/capture/child_process.h"
 #include "tools/capture/capture_session.h"
 #include "tools/capture/frame_bench.h"
 #include "tools/capture/parallel_recording.h"
@@ -20,7 +21,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -56,7 +56,7 @@ std::string soundtrack_path() {
     std::error_code ignored;
     const fs::path music = fs::absolute(music_file);
     if (fs::is_regular_file(music, ignored)) return music.string();
-    std::fprintf(stderr, "velmoria-capture: no soundtrack at %s\n", music.c_str());
+    std::fprintf(stderr, "velmoria-capture: no soundtrack at %s\n", music.string().c_str());
     return {};
 }
 
@@ -98,20 +98,20 @@ bool find_ffmpeg(bool with_ffprobe, std::string& ffmpeg, std::string& ffprobe) {
     ffmpeg = find_program("ffmpeg");
     ffprobe = find_program("ffprobe");
     if (!ffmpeg.empty() && (!with_ffprobe || !ffprobe.empty())) return true;
-    std::fprintf(stderr, "velmoria-capture: %s not found on PATH (Debian package ffmpeg)\n",
-                 ffmpeg.empty() ? "ffmpeg" : "ffprobe");
+    std::fprintf(stderr, "velmoria-capture: %s not found on PATH (%s)\n", ffmpeg.empty() ? "ffmpeg" : "ffprobe",
+                 ffmpeg_install_hint);
     return false;
 }
 
 int run_video(const capture_options& o) {
     catch_stop_signals();
-    if (o.progress_fd >= 0) fcntl(o.progress_fd, F_SETFD, FD_CLOEXEC);  // not for ffmpeg or Xvfb
+    if (o.progress_fd >= 0) keep_from_children(o.progress_fd);  // not for ffmpeg or Xvfb
     std::string ffmpeg, ffprobe;
     if (!find_ffmpeg(o.jobs > 1, ffmpeg, ffprobe)) return 1;
     const fs::path out = fs::absolute(o.out);
     const std::string problem = output_problem(out.string());
     if (!problem.empty()) {
-        std::fprintf(stderr, "velmoria-capture: cannot record to %s: %s\n", out.c_str(), problem.c_str());
+        std::fprintf(stderr, "velmoria-capture: cannot record to %s: %s\n", out.string().c_str(), problem.c_str());
         return 1;
     }
     if (!enter_data_folder()) return 1;
@@ -136,17 +136,18 @@ int run_video(const capture_options& o) {
     const long done = stream_frames(o, range, session, encoder);
     const bool encoded = encoder.finish();
     if (done < 0 || !encoded) {
-        std::fprintf(stderr, "velmoria-capture: ffmpeg failed; %s is not complete\n", out.c_str());
+        std::fprintf(stderr, "velmoria-capture: ffmpeg failed; %s is not complete\n", out.string().c_str());
         return 1;
     }
     if (o.slice.count > 0 && done < range.count) {
         // An unfinished slice cannot be joined: nothing is left of it.
         fs::remove(out, ignored);
-        std::fprintf(stderr, "velmoria-capture: stopped; slice %s removed\n", out.c_str());
+        std::fprintf(stderr, "velmoria-capture: stopped; slice %s removed\n", out.string().c_str());
         return 130;
     }
-    std::printf("%s: %ld frames, %.3f s of the show from %.3f s%s\n", out.c_str(), done, double(done) * o.rate.step(),
-                video_frame_time(o, range.first), done < range.count ? " (stopped early)" : "");
+    std::printf("%s: %ld frames, %.3f s of the show from %.3f s%s\n", out.string().c_str(), done,
+                double(done) * o.rate.step(), video_frame_time(o, range.first),
+                done < range.count ? " (stopped early)" : "");
     return done < range.count ? 130 : 0;
 }
 
@@ -159,7 +160,7 @@ int run_join(const capture_options& o) {
     const fs::path out = fs::absolute(o.out);
     const std::string problem = output_problem(out.string());
     if (!problem.empty()) {
-        std::fprintf(stderr, "velmoria-capture: cannot join into %s: %s\n", out.c_str(), problem.c_str());
+        std::fprintf(stderr, "velmoria-capture: cannot join into %s: %s\n", out.string().c_str(), problem.c_str());
         return 1;
     }
     std::error_code ignored;
@@ -169,7 +170,7 @@ int run_join(const capture_options& o) {
     fs::current_path(here, ignored);
     if (music.empty()) return 1;
     const int code = join_slices({ffmpeg, ffprobe, out.string(), music, o.slices});
-    if (code == 0) std::printf("%s: joined %zu slices\n", out.c_str(), o.slices.size());
+    if (code == 0) std::printf("%s: joined %zu slices\n", out.string().c_str(), o.slices.size());
     return code;
 }
 
@@ -190,7 +191,7 @@ int run(const capture_options& options) {
     std::error_code failed;
     fs::create_directories(folder, failed);
     if (failed) {
-        std::fprintf(stderr, "velmoria-capture: cannot make %s\n", folder.c_str());
+        std::fprintf(stderr, "velmoria-capture: cannot make %s\n", folder.string().c_str());
         return 1;
     }
     if (!enter_data_folder()) return 1;

@@ -35,3 +35,5 @@ int run_program(const std::vector<std::string>& arguments, std::string* output) 
         if (errno != EINTR) return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+void keep_from_children(int descriptor) { fcntl(descriptor, F_SETFD, FD_CLOEXEC); }

@@ -9,3 +9,6 @@
 // could not be started or was ended by a signal. Its standard output goes into
 // `output` when given; its standard error passes through.
 int run_program(const std::vector<std::string>& arguments, std::string* output = nullptr);
+
+// Keeps the descriptor from every program started from now on.
+void keep_from_children(int descriptor);

@@ -46,7 +46,7 @@ std::string temporary_file(const fs::path& folder, const std::string& name) {
     if (fd < 0) return "";
     const mode_t mask = umask(0);
     umask(mask);
-    fchmod(fd, 0666 & ~mask);
+    chmod(pattern.c_str(), 0666 & ~mask);
     close(fd);
     return pattern;
 }

@@ -8,8 +8,8 @@
 #include "tools/capture/capture_options.h"
 #include "tools/capture/png_image.h"
 
+#include <cstdint>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 struct video_settings {
@@ -38,6 +38,9 @@ std::vector<std::string> video_codec_arguments(const frame_rate& rate);
 // How every recording encodes the soundtrack.
 std::vector<std::string> sound_codec_arguments();
 
+// Where ffmpeg comes from on this platform, for the message when it is missing.
+extern const char* const ffmpeg_install_hint;
+
 // The path of an executable `name` on PATH (or `name` itself when it holds a
 // slash and is executable); empty when there is none.
 std::string find_program(const std::string& name);
@@ -61,7 +64,7 @@ public:
     bool finish();
 
 private:
-    int pipe_ = -1;
-    pid_t child_ = -1;
+    int pipe_ = -1;       // the write end of ffmpeg's standard input
+    intptr_t child_ = -1;  // ffmpeg's process id on Linux, its process handle on Windows
     size_t frame_bytes_ = 0;
 };

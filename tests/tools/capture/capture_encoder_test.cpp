@@ -1,10 +1,12 @@
 // The recording's pure parts: the video and benchmark command lines with their
 // defaults, frame counts and times at whole and fractional rates, the progress
-// line, the ffmpeg command, and the checks made before anything is rendered.
+// line, the ffmpeg command and its Windows quoting, and the checks made before
+// anything is rendered.
 #include "tools/capture/capture_options.h"
 #include "tools/capture/frame_bench.h"
 #include "tools/capture/progress_bar.h"
 #include "tools/capture/video_encoder.h"
+#include "tools/capture/windows_command_line.h"
 
 #include <gtest/gtest.h>
 
@@ -144,6 +146,20 @@ TEST(Encoder, ProgramsAndOutputPathsAreCheckedFirst) {
         fs::permissions(folder, fs::perms::owner_all);
     }
     fs::remove_all(folder);
+}
+
+// Windows splits the command line again by the C runtime's rules: only arguments
+// with blanks or quotes are quoted, and backslashes double only before a quote.
+TEST(WindowsCommandLine, QuotesSoThatTheRuntimeSplitsBackTheSameArguments) {
+    EXPECT_EQ(windows_command_line({"C:\\Program Files\\ffmpeg.exe", "-i", "pipe:0", "C:\\out\\a.mp4"}),
+              "\"C:\\Program Files\\ffmpeg.exe\" -i pipe:0 C:\\out\\a.mp4");
+    EXPECT_EQ(windows_command_line({"-metadata", ""}), "-metadata \"\"");
+    EXPECT_EQ(windows_command_line({"say \"hi\""}), "\"say \\\"hi\\\"\"");
+    // A trailing backslash would escape the closing quote unless doubled.
+    EXPECT_EQ(windows_command_line({"C:\\My Videos\\"}), "\"C:\\My Videos\\\\\"");
+    // Backslashes before a quote double, and the quote gets its own.
+    EXPECT_EQ(windows_command_line({"a\\\"b"}), "\"a\\\\\\\"b\"");
+    EXPECT_EQ(windows_command_line({"Vidéos d'été"}), "\"Vidéos d'été\"");
 }
 
 }  // namespace
