@@ -36,9 +36,6 @@ std::vector<std::string> sound_codec_arguments();
 // slash and is executable); empty when there is none.
 std::string find_program(const std::string& name);
 
-// Why `path` cannot be written as a new or replaced file; empty when it can.
-std::string output_problem(const std::string& path);
-
 class video_encoder {
 public:
     video_encoder() = default;

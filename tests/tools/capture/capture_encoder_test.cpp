@@ -4,6 +4,7 @@
 #include "tools/capture/capture_options.h"
 #include "tools/capture/frame_bench.h"
 #include "tools/capture/progress_bar.h"
+#include "tools/capture/safe_output.h"
 #include "tools/capture/video_encoder.h"
 
 #include <gtest/gtest.h>
