@@ -23,6 +23,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -275,5 +276,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     catch_stop_signals();
-    return run(*parsed.options);
+    try {
+        return run(*parsed.options);
+    } catch (const std::exception& e) {
+        // Whatever the system refused on the way (a vanished working folder, no
+        // memory left): one message, and the private display and children end.
+        std::fprintf(stderr, "velmoria-capture: %s\n", e.what());
+        return 1;
+    }
 }
