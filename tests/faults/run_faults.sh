@@ -75,11 +75,11 @@ next_case() {
 
 # Processes still running with the case's marker in their environment.
 marked_processes() {
-  local marker="VELMORIA_FAULT_CASE=$1" pid
-  for pid in /proc/[0-9]*; do
-    grep -qzx -- "$marker" "$pid/environ" 2>/dev/null && echo "${pid#/proc/}"
-  done
+  grep -lzx -- "VELMORIA_FAULT_CASE=$1" /proc/[0-9]*/environ 2>/dev/null | sed 's|/proc/\([0-9]*\)/environ|\1|'
 }
+
+# Microseconds of the wall clock.
+now() { echo "${EPOCHREALTIME/./}"; }
 
 # A file's identity for --keep: type and device numbers, and the contents of a
 # regular file (a device node is never read).
@@ -160,28 +160,32 @@ run_case() {
   (cd "$folder" && exec "${environment[@]}" "${user[@]}" "$program" "$@") \
     >"$case_root/stdout" 2>"$case_root/stderr" </dev/null &
   local pid=$!
-  local started=$SECONDS signal_name="" signal_at=-1 hung=0 ticks=0
+  local started signal_name="" signal_at=0 hung=0 next_answer=2000000 elapsed=0
+  started=$(now)
   if [[ -n "$signal" ]]; then
     signal_name="${signal%@*}"
-    signal_at="${signal#*@}"
+    signal_at=$(awk -v s="${signal#*@}" 'BEGIN { printf "%d", s * 1000000 }')
   fi
-  local deadline=$((time_limit * 10))
   while kill -0 "$pid" 2>/dev/null; do
-    if [[ -n "$signal_name" ]] && awk "BEGIN { exit !($ticks / 10 >= $signal_at) }"; then
+    elapsed=$(($(now) - started))
+    if [[ -n "$signal_name" ]] && ((elapsed >= signal_at)); then
       kill -s "$signal_name" "$pid" 2>/dev/null
       signal_name=""
     fi
-    if ((!no_display && ticks >= 20 && ticks % 10 == 0)); then answer_boxes "$pid" "$display"; fi
-    if ((ticks >= deadline)); then
+    if ((!no_display && elapsed >= next_answer)); then
+      answer_boxes "$pid" "$display"
+      next_answer=$(($(now) - started + 1000000))
+    fi
+    if ((elapsed >= time_limit * 1000000)); then
       hung=1
       kill -KILL "$pid" 2>/dev/null
       break
     fi
     sleep 0.1
-    ticks=$((ticks + 1))
   done
   wait "$pid"
   local code=$?
+  local seconds=$((($(now) - started) / 1000000))
 
   local problems=()
   ((hung)) && problems+=("still running after ${time_limit} s")
@@ -222,7 +226,7 @@ run_case() {
     outcome="FAIL: ${outcome//;/; }"
     cp "$case_root/stderr" "$work/failed.$i.stderr"
   fi
-  echo "$code|$outcome ($((SECONDS - started)) s)" >"$case_root.result"
+  echo "$code|$outcome (${seconds} s)" >"$case_root.result"
   chmod -R u+rwX "$case_root" 2>/dev/null
   rm -rf "$case_root"
 }

@@ -26,11 +26,11 @@ std::string output_problem(const std::string& path) {
     std::error_code ignored;
     const fs::path out = fs::absolute(path, ignored);
     const std::string kind = non_regular_kind(out);
-    if (!kind.empty()) return out.string() + " " + kind;
+    if (!kind.empty()) return kind;
     const fs::path target = output_target(out.string());
     const fs::path folder = target.parent_path();
     if (!fs::is_directory(folder, ignored)) return "no folder " + folder.string();
-    if (fs::exists(target, ignored) && access(target.c_str(), W_OK) != 0) return "cannot write " + target.string();
+    if (fs::exists(target, ignored) && access(target.c_str(), W_OK) != 0) return "the file is read-only";
     if (access(folder.c_str(), W_OK | X_OK) != 0) return "cannot write in " + folder.string();
     return "";
 }

@@ -7,9 +7,10 @@
 
 #include <string>
 
-// Why `path` cannot be written as a new or replaced file; empty when it can. A
-// folder, a device, a named pipe or a socket is refused as what it is, and so is
-// a symbolic link to one; a link to a regular file is written through.
+// Why `path` cannot be written as a new or replaced file, for a message "cannot
+// write PATH: ..."; empty when it can. A folder, a device, a named pipe or a
+// socket is refused as what it is ("is a character device"), and so is a symbolic
+// link to one; a link to a regular file is written through.
 std::string output_problem(const std::string& path);
 
 // The file a write to `path` replaces: `path` itself, or the regular file its
