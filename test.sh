@@ -42,6 +42,18 @@ if compgen -G "$here/tests/fuzz/*_fuzzer.cpp" >/dev/null; then
   (cd "$here/build/fuzz" && ctest --output-on-failure --timeout 600)
 fi
 
+# The fault cases (tests/faults/cases) on a build of the two programs with
+# AddressSanitizer and UndefinedBehaviorSanitizer, in a build folder of its own.
+sanitizers="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$here" -B "$here/build-asan" "${launcher[@]}" -DCMAKE_C_FLAGS="$sanitizers" \
+  -DCMAKE_CXX_FLAGS="$sanitizers" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+cmake --build "$here/build-asan" -j "$(nproc)" --target velmoria velmoria-capture
+"$here/tests/faults/run_faults.sh" "$here/build-asan"
+
 # The Windows build: cross-compiled with MinGW-w64 and checked under Wine on a
 # private X server (VELMORIA_SKIP_WINDOWS=1 skips it for quick local runs).
 "$here/tests/windows/run_wine_tests.sh" "$here/build"

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -220,11 +221,14 @@ signed char FSOUND_Init(int mix_rate, int max_software_channels, unsigned int) {
 
 FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* file_name, unsigned int mode, int, int) {
     if (sound == nullptr || file_name == nullptr) return nullptr;
-    std::vector<uint8_t> bytes;
-    if (!read_file_bytes(file_name, bytes)) return nullptr;
     auto sample = std::make_unique<FSOUND_SAMPLE>();
-    sample->sound = decode_mp3(bytes.data(), bytes.size());
-    if (sample->sound.empty()) return nullptr;
+    const std::string problem = load_music_file(file_name, sample->sound);
+    if (!problem.empty()) {
+        std::error_code ignored;
+        const std::string path = std::filesystem::absolute(file_name, ignored).lexically_normal().string();
+        std::fprintf(stderr, "Sound: cannot open %s: %s\n", path.c_str(), problem.c_str());
+        return nullptr;
+    }
     sample->loop = loop_mode(mode);
     sound->samples.push_back(std::move(sample));
     return sound->samples.back().get();

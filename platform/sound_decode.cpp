@@ -2,11 +2,16 @@
 // handed over from memory and read out as 16-bit frames until the data runs out.
 #include "platform/sound_decode.h"
 
+#include "platform/file_kind.h"
+
 #include <mpg123.h>
 
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -49,16 +54,55 @@ bool accept_format(mpg123_handle* handle, decoded_sound& sound) {
     return sound.rate == rate && sound.channels == channels;
 }
 
-}  // namespace
+struct file_closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
 
-bool read_file_bytes(const std::string& path, std::vector<uint8_t>& bytes) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+bool refuse(std::string* problem, const std::string& why) {
+    if (problem) *problem = why;
+    return false;
 }
 
-decoded_sound decode_mp3(const uint8_t* data, size_t size) {
+std::string mebibytes(uint64_t bytes) { return std::to_string((bytes + (uint64_t(1) << 20) - 1) >> 20) + " MiB"; }
+
+// Reads up to `size` bytes (the size the file had when looked at); a file that
+// shrank meanwhile gives what it still holds.
+bool read_all(std::FILE* file, std::vector<uint8_t>& bytes, uint64_t size, std::string* problem) {
+    bytes.resize(size_t(size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const size_t n = std::fread(bytes.data() + done, 1, bytes.size() - done, file);
+        if (n == 0) break;
+        done += n;
+    }
+    if (std::ferror(file)) return refuse(problem, std::strerror(errno));
+    bytes.resize(done);
+    return true;
+}
+
+}  // namespace
+
+bool read_file_bytes(const std::string& path, std::vector<uint8_t>& bytes, std::string* problem, uint64_t limit) {
+    namespace fs = std::filesystem;
+    const std::string kind = non_regular_kind(path);
+    if (!kind.empty()) return refuse(problem, kind);
+    errno = 0;
+    std::unique_ptr<std::FILE, file_closer> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return refuse(problem, std::strerror(errno != 0 ? errno : ENOENT));
+    std::error_code failed;
+    const uint64_t size = fs::file_size(path, failed);
+    if (failed) return refuse(problem, failed.message());
+    if (size > limit)
+        return refuse(problem, "it is " + mebibytes(size) + ", more than the " + mebibytes(limit) + " allowed");
+    try {
+        return read_all(file.get(), bytes, size, problem);
+    } catch (const std::bad_alloc&) {
+        bytes.clear();
+        return refuse(problem, "not enough memory to read its " + mebibytes(size));
+    }
+}
+
+decoded_sound decode_mp3(const uint8_t* data, size_t size, size_t max_frames) {
     decoded_sound sound;
     if (data == nullptr || size == 0) return sound;
     handle_ptr handle = open_decoder();
@@ -77,8 +121,29 @@ decoded_sound decode_mp3(const uint8_t* data, size_t size) {
             sound.frames.insert(sound.frames.end(), values, values + done / sizeof(int16_t));
         }
         if (result != MPG123_OK) break;  // NEED_MORE: all data used; anything else: an error
+        if (sound.frame_count() > max_frames) break;
     }
     sound.frames.resize(sound.frame_count() * size_t(sound.channels > 0 ? sound.channels : 0));
     if (sound.empty()) sound = decoded_sound{};
     return sound;
+}
+
+std::string load_music_file(const std::string& path, decoded_sound& sound) {
+    sound = decoded_sound{};
+    std::vector<uint8_t> bytes;
+    std::string problem;
+    if (!read_file_bytes(path, bytes, &problem)) return problem;
+    try {
+        const size_t most = size_t(max_music_seconds * 48000.0);  // the highest MP3 rate
+        sound = decode_mp3(bytes.data(), bytes.size(), most);
+        if (sound.empty()) return bytes.empty() ? "the file is empty" : "no MP3 audio in it";
+        if (double(sound.frame_count()) > max_music_seconds * sound.rate) {
+            sound = decoded_sound{};
+            return "it plays longer than " + std::to_string(int(max_music_seconds / 60.0)) + " minutes";
+        }
+    } catch (const std::bad_alloc&) {
+        sound = decoded_sound{};
+        return "not enough memory to decode it";
+    }
+    return "";
 }

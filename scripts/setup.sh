@@ -10,7 +10,7 @@ packages=(
   libsdl2-dev libgtk-3-dev libmpg123-dev libkissfft-dev libimgui-dev
   libglew-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri mesa-utils libpng-dev
   xvfb xauth xdotool x11-utils libxrandr-dev
-  libjpeg-turbo-progs lame sox ffmpeg parallel rsync
+  libjpeg-turbo-progs lame sox ffmpeg parallel rsync openssl
   clang libclang-rt-14-dev libfreetype-dev fonts-dejavu-core imagemagick
   dpkg-dev lintian desktop-file-utils appstream
   mingw-w64 wine64 unzip

@@ -80,6 +80,7 @@ struct driver_record {
 
     FrameTiming frame_timing;
     PointerState pointer_state;
+    PointerState loading_pointer;  // the pointer record of the loading frame
     RenderContext render_context;
 };
 

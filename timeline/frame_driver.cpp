@@ -81,7 +81,8 @@ void load_parts() {
     driver_record& state = driver_state();
     frame_driver_services& services = driver_services();
     RenderContext& context = state.render_context;
-    context.pointer = new PointerState;
+    state.loading_pointer = PointerState{};
+    context.pointer = &state.loading_pointer;
     state.loader_part = new part_loader;
     state.loader_part->init(&context);
     FrameTiming loading_timing;

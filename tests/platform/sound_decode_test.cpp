@@ -8,7 +8,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -61,4 +64,39 @@ TEST(SoundDecode, TruncatedFileGivesTheAudioBeforeTheCut) {
     const decoded_sound sound = decode_mp3(bytes.data(), bytes.size());
     EXPECT_GT(sound.frame_count(), 30000u);
     EXPECT_LT(sound.frame_count(), 60000u);
+}
+
+TEST(SoundDecode, DecodingStopsSoonAfterTheLimit) {
+    const std::string path = make_sine_mp3("sine_1000hz_2s_stereo_44100.mp3", 1000.0, 2.0, 44100, 2);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(read_file_bytes(path, bytes));
+    const decoded_sound sound = decode_mp3(bytes.data(), bytes.size(), 10000);
+    EXPECT_GT(sound.frame_count(), 10000u);  // more than the limit: the caller sees there was more
+    EXPECT_LT(sound.frame_count(), 50000u);
+}
+
+// Every refusal names its reason, and nothing that is not a plain file is opened:
+// a named pipe without a writer would block the read for ever.
+TEST(SoundDecode, MusicFilesThatCannotBePlayedSayWhy) {
+    const std::string folder = scratch_folder() + "/refusals";
+    std::filesystem::create_directories(folder);
+    decoded_sound sound;
+    EXPECT_EQ(load_music_file(folder, sound), "is a folder");
+    EXPECT_EQ(load_music_file(folder + "/missing.mp3", sound), "No such file or directory");
+    std::ofstream(folder + "/empty.mp3").close();
+    EXPECT_EQ(load_music_file(folder + "/empty.mp3", sound), "the file is empty");
+    std::ofstream(folder + "/text.mp3") << "This is a text file, not an MP3 stream at all.\n";
+    EXPECT_EQ(load_music_file(folder + "/text.mp3", sound), "no MP3 audio in it");
+    ASSERT_EQ(mkfifo((folder + "/pipe.mp3").c_str(), 0600), 0);
+    EXPECT_EQ(load_music_file(folder + "/pipe.mp3", sound), "is a named pipe (FIFO)");
+    EXPECT_TRUE(sound.empty());
+
+    const std::string tone = make_sine_mp3("sine_1000hz_2s_stereo_44100.mp3", 1000.0, 2.0, 44100, 2);
+    std::vector<uint8_t> bytes;
+    std::string problem;
+    EXPECT_FALSE(read_file_bytes(tone, bytes, &problem, 1000));
+    EXPECT_NE(problem.find("more than the 1 MiB allowed"), std::string::npos) << problem;
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(load_music_file(tone, sound), "");
+    EXPECT_EQ(sound.frame_count(), 88200u);
 }

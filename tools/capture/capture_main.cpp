@@ -12,15 +12,20 @@
 #include "tools/capture/png_image.h"
 #include "tools/capture/private_display.h"
 #include "tools/capture/progress_bar.h"
+#include "tools/capture/safe_output.h"
 #include "tools/capture/slice_join.h"
 #include "tools/capture/stop_signal.h"
 #include "tools/capture/video_encoder.h"
 
 #include "platform/data_location.h"
 #include "platform/file_report.h"
+#include "platform/file_kind.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -51,13 +56,38 @@ void report(const std::string& file, const rgb_image& image, double demo_time, d
 constexpr const char* music_file = "music/Tolvek - Velmoria.mp3";
 
 // The soundtrack's full path inside the data folder entered, or empty after
-// saying that it is missing.
+// saying why it cannot be read.
 std::string soundtrack_path() {
     std::error_code ignored;
-    const fs::path music = fs::absolute(music_file);
-    if (fs::is_regular_file(music, ignored)) return music.string();
-    std::fprintf(stderr, "velmoria-capture: no soundtrack at %s\n", music.string().c_str());
+    const fs::path music = fs::absolute(music_file, ignored);
+    std::string problem = non_regular_kind(music);
+    if (problem.empty()) {
+        std::FILE* readable = std::fopen(music.string().c_str(), "rb");
+        if (readable) std::fclose(readable);
+        else problem = std::strerror(errno);
+    }
+    if (problem.empty()) return music.string();
+    std::fprintf(stderr, "velmoria-capture: cannot open %s: %s\n", music.string().c_str(), problem.c_str());
     return {};
+}
+
+// The exit code of a run that could not go on: a stop's when one was asked for
+// meanwhile (a signal also breaks off a wait for Xvfb or ffmpeg), else 1.
+int failed() { return stop_requested() ? stop_exit_code() : 1; }
+
+// A recording's file: ffmpeg writes beside the target, renamed over it at the end.
+struct recording_file {
+    std::string target;
+    std::string part;
+};
+
+// Keeps what ffmpeg wrote (all of it, or up to a stop) under the target's name;
+// false when the rename failed.
+bool keep_recording(const recording_file& file) {
+    std::string problem;
+    if (replace_with(file.part, file.target, problem)) return true;
+    std::fprintf(stderr, "velmoria-capture: %s\n", problem.c_str());
+    return false;
 }
 
 // One frame done: a byte to the parent's pipe for a job, else the progress line.
@@ -104,7 +134,6 @@ bool find_ffmpeg(bool with_ffprobe, std::string& ffmpeg, std::string& ffprobe) {
 }
 
 int run_video(const capture_options& o) {
-    catch_stop_signals();
     if (o.progress_fd >= 0) keep_from_children(o.progress_fd);  // not for ffmpeg or Xvfb
     std::string ffmpeg, ffprobe;
     if (!find_ffmpeg(o.jobs > 1, ffmpeg, ffprobe)) return 1;
@@ -115,46 +144,57 @@ int run_video(const capture_options& o) {
         return 1;
     }
     if (!enter_data_folder()) return 1;
-    std::error_code ignored;
     const std::string music = soundtrack_path();
     if (music.empty()) return 1;
     if (o.jobs > 1) return record_in_parallel(o, {ffmpeg, ffprobe, out.string(), o.video_only ? "" : music, {}});
     private_display display;
-    if (!display.ensure(o.width, o.height)) return 1;
+    if (!display.ensure(o.width, o.height)) return failed();
     capture_session session(o.width, o.height, o.rate.step());
-    if (!session.open()) return 1;
-    if (stop_requested()) return 130;
+    if (!session.open()) return failed();
+    if (stop_requested()) return stop_exit_code();
+    recording_file file{output_target(out.string()), ""};
+    std::string problem_now;
+    file.part = temporary_beside(file.target, problem_now);
+    if (file.part.empty()) {
+        std::fprintf(stderr, "velmoria-capture: cannot record to %s: %s\n", out.string().c_str(), problem_now.c_str());
+        return 1;
+    }
 
     const long total = video_frame_count(o);
-    const frame_range range = o.slice.count > 0 ? slice_frames(total, o.slice, video_keyframe_interval(o.rate)) : frame_range{0, total};
-    video_settings settings{ffmpeg, out.string(), music, o.width, o.height, o.rate, o.from,
+    const frame_range range =
+        o.slice.count > 0 ? slice_frames(total, o.slice, video_keyframe_interval(o.rate)) : frame_range{0, total};
+    video_settings settings{ffmpeg, file.part, music, o.width, o.height, o.rate, o.from,
                             double(total) * o.rate.step()};
     settings.with_sound = !o.video_only;
     if (o.slice.count > 0) settings.comment = tag_of_slice(o, range);
     video_encoder encoder;
-    if (!encoder.start(settings)) return 1;
+    if (!encoder.start(settings)) {
+        discard_file(file.part);
+        return 1;
+    }
     const long done = stream_frames(o, range, session, encoder);
     const bool encoded = encoder.finish();
     if (done < 0 || !encoded) {
-        std::fprintf(stderr, "velmoria-capture: ffmpeg failed; %s is not complete\n", out.string().c_str());
+        discard_file(file.part);
+        std::fprintf(stderr, "velmoria-capture: ffmpeg failed; %s was not written\n", out.string().c_str());
         return 1;
     }
     if (o.slice.count > 0 && done < range.count) {
-        // An unfinished slice cannot be joined: nothing is left of it.
-        fs::remove(out, ignored);
-        std::fprintf(stderr, "velmoria-capture: stopped; slice %s removed\n", out.string().c_str());
-        return 130;
+        // An unfinished slice cannot be joined: nothing is kept of it.
+        discard_file(file.part);
+        std::fprintf(stderr, "velmoria-capture: stopped; slice %s was not written\n", out.string().c_str());
+        return stop_exit_code();
     }
+    if (!keep_recording(file)) return 1;
     std::printf("%s: %ld frames, %.3f s of the show from %.3f s%s\n", out.string().c_str(), done,
                 double(done) * o.rate.step(), video_frame_time(o, range.first),
                 done < range.count ? " (stopped early)" : "");
-    return done < range.count ? 130 : 0;
+    return done < range.count ? stop_exit_code() : 0;
 }
 
 // The music is found from the data folder; the slices and the output stay
 // where they are named from the current folder.
 int run_join(const capture_options& o) {
-    catch_stop_signals();
     std::string ffmpeg, ffprobe;
     if (!find_ffmpeg(true, ffmpeg, ffprobe)) return 1;
     const fs::path out = fs::absolute(o.out);
@@ -177,8 +217,27 @@ int run_join(const capture_options& o) {
 int run_bench_mode(const capture_options& options) {
     if (!enter_data_folder()) return 1;
     private_display display;
-    if (!display.ensure(options.width, options.height)) return 1;
-    return run_bench(options);
+    if (!display.ensure(options.width, options.height)) return failed();
+    const int code = run_bench(options);
+    return stop_requested() ? stop_exit_code() : code;
+}
+
+// Where the PNGs go: the file, or the sequence's folder (made when missing);
+// false after saying why not.
+bool prepare_png_output(const capture_options& options, const fs::path& out) {
+    const fs::path folder = options.sequence ? out : out.parent_path();
+    std::error_code failed_to_make;
+    fs::create_directories(folder, failed_to_make);
+    if (failed_to_make || !fs::is_directory(folder, failed_to_make)) {
+        const std::string kind = non_regular_kind(folder);
+        std::fprintf(stderr, "velmoria-capture: cannot make the folder %s: %s\n", folder.string().c_str(),
+                     kind.empty() ? failed_to_make.message().c_str() : kind.c_str());
+        return false;
+    }
+    const std::string problem = options.sequence ? "" : output_problem(out.string());
+    if (problem.empty()) return true;
+    std::fprintf(stderr, "velmoria-capture: cannot write %s: %s\n", out.string().c_str(), problem.c_str());
+    return false;
 }
 
 int run(const capture_options& options) {
@@ -187,25 +246,19 @@ int run(const capture_options& options) {
     if (options.mode == capture_mode::bench) return run_bench_mode(options);
     using clock = std::chrono::steady_clock;
     const fs::path out = fs::absolute(options.out);
-    const fs::path folder = options.sequence ? out : out.parent_path();
-    std::error_code failed;
-    fs::create_directories(folder, failed);
-    if (failed) {
-        std::fprintf(stderr, "velmoria-capture: cannot make %s\n", folder.string().c_str());
-        return 1;
-    }
+    if (!prepare_png_output(options, out)) return 1;
     if (!enter_data_folder()) return 1;
     private_display display;
-    if (!display.ensure(options.width, options.height)) return 1;
+    if (!display.ensure(options.width, options.height)) return failed();
 
     const auto start = clock::now();
-    capture_session session(options.width, options.height, options.fps);
-    if (!session.open()) return 1;
-    std::printf("loaded in %.2f s%s\n", std::chrono::duration<double>(clock::now() - start).count(),
-                session.has_music() ? "" : " (no music: silent spectrum)");
+    capture_session session(options.width, options.height, 1.0 / options.fps);
+    if (!session.open()) return failed();
+    std::printf("loaded in %.2f s\n", std::chrono::duration<double>(clock::now() - start).count());
 
     long index = 0;
     for (long frame : frames_to_capture(options)) {
+        if (stop_requested()) break;
         const auto begin = clock::now();
         const rgb_image image = session.capture(frame);
         const std::string file = options.sequence ? sequence_file_name(out.string(), index++) : out.string();
@@ -213,7 +266,7 @@ int run(const capture_options& options) {
         report(file, image, session.demo_time(), session.part_time(),
                std::chrono::duration<double>(clock::now() - begin).count());
     }
-    return 0;
+    return stop_exit_code();
 }
 
 }  // namespace
@@ -230,5 +283,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velmoria-capture: %s\n%s\n", parsed.problem.c_str(), capture_usage);
         return 2;
     }
-    return run(*parsed.options);
+    catch_stop_signals();
+    try {
+        return run(*parsed.options);
+    } catch (const std::exception& e) {
+        // Whatever the system refused on the way (a vanished working folder, no
+        // memory left): one message, and the private display and children end.
+        std::fprintf(stderr, "velmoria-capture: %s\n", e.what());
+        return 1;
+    }
 }

@@ -33,6 +33,14 @@ bool in_show(double t) { return t >= 0.0 && t <= capture_last_time; }
 
 capture_parse refuse(const std::string& problem) { return {std::nullopt, problem}; }
 
+// A PNG run's rate: written as a video's is, whole, decimal or a fraction.
+bool parse_png_rate(const std::string& text, double& fps) {
+    frame_rate rate;
+    if (!parse_frame_rate(text, rate)) return false;
+    fps = rate.value();
+    return true;
+}
+
 bool size_in_range(const capture_options& o) {
     return o.width >= 16 && o.height >= 16 && o.width <= 8192 && o.height <= 8192;
 }
@@ -53,7 +61,8 @@ capture_mode mode_of(const std::vector<std::string>& args) {
 capture_parse check_png(capture_options o, bool has_time, bool has_from, bool has_to, bool has_fps) {
     if (o.out.empty()) return refuse("--out is required");
     if (!size_in_range(o)) return refuse("size out of range");
-    if (o.fps < 1 || o.fps > 1000) return refuse("fps out of range");
+    if (!(o.fps > 0.0) || o.fps > 1000.0) return refuse("fps out of range");
+    if (1.0 / o.fps >= capture_last_time) return refuse("fps too low: the first frame would come after the show");
     o.sequence = has_from || has_to;
     if (o.sequence) {
         if (has_time) return refuse("--time and --from/--to exclude each other");
@@ -161,7 +170,7 @@ capture_parse parse_capture_args(const std::vector<std::string>& args) {
         else if (name == "--from" && !bench) ok = parse_number(value, o.from), has_from = true;
         else if (name == "--to" && !bench) ok = parse_number(value, o.to), has_to = true;
         else if (name == "--fps" && video) ok = parse_frame_rate(value, o.rate);
-        else if (name == "--fps" && !bench) ok = parse_whole(value, o.fps), has_fps = true;
+        else if (name == "--fps" && !bench) ok = parse_png_rate(value, o.fps), has_fps = true;
         else if (name == "--size") ok = parse_size(value, o.width, o.height);
         else if (name == "--out" && !video && !bench) ok = !value.empty(), o.out = value;
         else if (name == "--video" && video) ok = !value.empty(), o.out = value;
@@ -181,7 +190,7 @@ bool asks_for_help(const std::vector<std::string>& args) {
     return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; });
 }
 
-long frame_number_at(double time, int fps) {
+long frame_number_at(double time, double fps) {
     // The last frame is the last one drawn before the show ends at 291 seconds.
     const long last = static_cast<long>(std::ceil(capture_last_time * fps)) - 1;
     const long n = std::lround(time * fps);

@@ -10,8 +10,8 @@
 #include <vector>
 
 constexpr const char* capture_usage =
-    "usage: velmoria-capture --time T [--size WxH] [--fps F] --out FILE.png\n"
-    "       velmoria-capture --from A --to B --fps F [--size WxH] --out DIR\n"
+    "usage: velmoria-capture --time T [--size WxH] [--fps F|N/D] --out FILE.png\n"
+    "       velmoria-capture --from A --to B --fps F|N/D [--size WxH] --out DIR\n"
     "       velmoria-capture --video OUT.mp4 [--size WxH] [--fps F|N/D] [--from A] [--to B] [--jobs N] [--video-only]\n"
     "       velmoria-capture --slice K/N --video-only --video OUT.K.mp4 [--size WxH] [--fps F|N/D] [--from A] [--to B]\n"
     "       velmoria-capture --join OUT.mp4 SLICE.mp4...\n"
@@ -44,7 +44,7 @@ struct capture_options {
     double time = 0.0;  // single frame
     double from = 0.0;  // sequence and video
     double to = 0.0;
-    int fps = capture_default_fps;  // PNG frames
+    double fps = capture_default_fps;  // PNG frames: any positive rate
     frame_rate rate;                // video
     int width = 1280;
     int height = 720;
@@ -80,7 +80,7 @@ bool parse_slice_id(const std::string& text, slice_id& slice);
 // The show's frames at a fixed step of 1/fps: frame n (n >= 1) is drawn at demo
 // time n/fps. The frame nearest to a time, never before the first nor after the
 // last one drawn before the show ends.
-long frame_number_at(double time, int fps);
+long frame_number_at(double time, double fps);
 
 // The frame numbers the options ask for, in order.
 std::vector<long> frames_to_capture(const capture_options& options);

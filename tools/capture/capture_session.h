@@ -45,7 +45,6 @@ public:
 
     double demo_time() const;
     double part_time() const;
-    bool has_music() const { return sound_.has_music(); }
 
 private:
     void step_clocks_only(double step);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -18,12 +19,12 @@ capture_sound::capture_sound(std::function<double()> now) : now_(std::move(now))
 bool capture_sound::init(int, int, unsigned) { return true; }
 
 FSOUND_SAMPLE* capture_sound::load(const char* file_name, unsigned) {
-    std::vector<uint8_t> bytes;
-    if (read_file_bytes(file_name, bytes)) music_ = decode_mp3(bytes.data(), bytes.size());
-    if (music_.empty()) {
-        std::fprintf(stderr, "velmoria-capture: no music in \"%s\"; the spectrum stays silent\n", file_name);
-    }
-    return reinterpret_cast<FSOUND_SAMPLE*>(&marker_);
+    const std::string problem = load_music_file(file_name, music_);
+    if (problem.empty()) return reinterpret_cast<FSOUND_SAMPLE*>(&marker_);
+    std::error_code ignored;
+    const std::string path = std::filesystem::absolute(file_name, ignored).lexically_normal().string();
+    std::fprintf(stderr, "velmoria-capture: cannot open %s: %s\n", path.c_str(), problem.c_str());
+    return nullptr;
 }
 
 FSOUND_DSPUNIT* capture_sound::fft_unit() { return reinterpret_cast<FSOUND_DSPUNIT*>(&marker_); }

@@ -18,8 +18,8 @@ public:
     explicit capture_sound(std::function<double()> now);
 
     bool init(int mix_rate, int channels, unsigned flags) override;
-    // Decodes the file. A missing or undecodable file still gives a sample: the
-    // frames are then drawn with a silent spectrum (and a warning on stderr).
+    // Decodes the file; null (with the file and the reason on stderr) when it holds
+    // no playable music, so that the run ends as the show's would.
     FSOUND_SAMPLE* load(const char* file_name, unsigned mode) override;
     void set_mode(FSOUND_SAMPLE*, unsigned) override {}
     FSOUND_DSPUNIT* fft_unit() override;

@@ -1,7 +1,10 @@
 // fork, exec and wait for a helper program, reading its output through a pipe.
 #include "tools/capture/child_process.h"
 
+#include "tools/capture/stop_signal.h"
+
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -31,8 +34,12 @@ int run_program(const std::vector<std::string>& arguments, std::string* output) 
     }
     if (child < 0) return -1;
     int status = 0;
-    while (waitpid(child, &status, 0) < 0)
+    bool stopped = false;
+    while (waitpid(child, &status, 0) < 0) {
         if (errno != EINTR) return -1;
+        // A stop of the tool ends the helper too: nothing it makes is wanted now.
+        if (stop_requested() && !stopped) stopped = kill(child, SIGTERM) == 0;
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

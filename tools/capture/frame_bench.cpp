@@ -4,6 +4,7 @@
 #include "parts/part_start.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/capture_session.h"
+#include "tools/capture/stop_signal.h"
 
 #include <GL/glew.h>
 
@@ -156,6 +157,7 @@ int run_bench(const capture_options& options) {
     session.step_clocks_to(times.front() - 2 * step);
     session.draw_at(times.front() - step);
     for (double t : times) {
+        if (stop_requested()) break;
         session.step_clocks_to(t - step);
         glFinish();  // nothing of the previous frame is left in the queue
         probe.start_frame();

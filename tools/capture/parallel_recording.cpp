@@ -142,7 +142,7 @@ int run_jobs(const capture_options& o, std::vector<job>& jobs) {
         if (j.progress >= 0) close(j.progress);
     if (stop_requested()) {
         progress.show(frames_done(jobs), true);
-        return 130;
+        return stop_exit_code();
     }
     if (const job* j = failed_job(jobs)) {
         std::fprintf(stderr, "velmoria-capture: the job recording slice %d/%d %s\n", j->slice.index, j->slice.count,
@@ -181,7 +181,7 @@ int record_in_parallel(const capture_options& o, join_request join) {
     if (code == 0) code = join_slices(join);
     std::error_code ignored;
     fs::remove_all(folder, ignored);
-    if (code == 130) std::fprintf(stderr, "velmoria-capture: stopped; %s was not written\n", out.c_str());
+    if (stop_requested()) std::fprintf(stderr, "velmoria-capture: stopped; %s was not written\n", out.c_str());
     if (code == 0)
         std::printf("%s: %ld frames, %.3f s of the show from %.3f s, in %d jobs\n", out.c_str(), total,
                     double(total) * o.rate.step(), o.from, count);

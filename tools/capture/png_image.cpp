@@ -1,7 +1,10 @@
 // PNG writing and reading through libpng's simplified API, and channel statistics.
 #include "tools/capture/png_image.h"
 
+#include "tools/capture/safe_output.h"
+
 #include <png.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,14 +23,26 @@ void flip_rows(rgb_image& image) {
 }
 
 bool write_png(const std::string& path, const rgb_image& image) {
+    std::string problem = output_problem(path);
+    const std::string target = output_target(path);
+    const std::string part = problem.empty() ? temporary_beside(target, problem) : "";
+    if (part.empty()) {
+        std::fprintf(stderr, "velmoria-capture: cannot write %s: %s\n", path.c_str(), problem.c_str());
+        return false;
+    }
     png_image png;
     std::memset(&png, 0, sizeof png);
     png.version = PNG_IMAGE_VERSION;
     png.width = static_cast<png_uint_32>(image.width);
     png.height = static_cast<png_uint_32>(image.height);
     png.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr)) {
+    if (!png_image_write_to_file(&png, part.c_str(), 0, image.pixels.data(), 0, nullptr)) {
         std::fprintf(stderr, "velmoria-capture: cannot write %s: %s\n", path.c_str(), png.message);
+        discard_file(part);  // libpng removes it already; a file of ours either way
+        return false;
+    }
+    if (!replace_with(part, target, problem)) {
+        std::fprintf(stderr, "velmoria-capture: cannot write %s: %s\n", path.c_str(), problem.c_str());
         return false;
     }
     return true;

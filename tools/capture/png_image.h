@@ -16,7 +16,9 @@ struct rgb_image {
 // Reverses the row order of tightly packed RGB rows (GL's bottom-up to top-down).
 void flip_rows(rgb_image& image);
 
-// False (with the reason on stderr) when the file cannot be written.
+// Writes beside the path and renames over it when complete (see safe_output.h);
+// false (with the reason on stderr) when the file cannot be written, leaving
+// whatever was at the path.
 bool write_png(const std::string& path, const rgb_image& image);
 // False when the file is missing or not an 8-bit RGB or RGBA PNG (alpha dropped).
 bool read_png(const std::string& path, rgb_image& image);

@@ -2,6 +2,7 @@
 #include "tools/capture/private_display.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -12,14 +13,26 @@
 
 namespace {
 
+pid_t running_server = -1;  // the server to stop at exit, whatever the way out
+
+void stop_server() {
+    if (running_server <= 0) return;
+    kill(running_server, SIGTERM);
+    while (waitpid(running_server, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    running_server = -1;
+}
+
 // Reads the display number Xvfb writes once it accepts connections.
 bool read_display_number(int fd, std::string& number) {
     char c = 0;
-    while (read(fd, &c, 1) == 1) {
+    for (;;) {
+        const ssize_t n = read(fd, &c, 1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n != 1) return false;
         if (c == '\n') return !number.empty();
         number += c;
     }
-    return false;
 }
 
 }  // namespace
@@ -46,6 +59,13 @@ bool private_display::ensure(int width, int height) {
         _exit(127);
     }
     close(ready[1]);
+    if (server_ > 0) {
+        // A run that ends through exit() from deep inside the show, rather than
+        // back through its owner, still takes its server along.
+        static const bool registered = std::atexit(stop_server) == 0;
+        (void)registered;
+        running_server = server_;
+    }
     std::string number;
     const bool started = server_ > 0 && read_display_number(ready[0], number);
     close(ready[0]);
@@ -58,7 +78,5 @@ bool private_display::ensure(int width, int height) {
 }
 
 private_display::~private_display() {
-    if (server_ <= 0) return;
-    kill(server_, SIGTERM);
-    waitpid(server_, nullptr, 0);
+    if (server_ > 0 && server_ == running_server) stop_server();
 }

@@ -2,6 +2,7 @@
 #include "tools/capture/slice_join.h"
 
 #include "tools/capture/child_process.h"
+#include "tools/capture/safe_output.h"
 #include "tools/capture/stop_signal.h"
 #include "tools/capture/video_encoder.h"
 
@@ -36,19 +37,6 @@ std::string quoted(const std::string& path) {
     std::string q = "'";
     for (char c : path) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
-}
-
-// A new empty file in `folder` named after `name`, with the permissions a new
-// file gets; empty when none could be made.
-std::string temporary_file(const fs::path& folder, const std::string& name) {
-    std::string pattern = (folder / ("." + name + ".joining-XXXXXX")).string();
-    const int fd = mkstemp(pattern.data());
-    if (fd < 0) return "";
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(pattern.c_str(), 0666 & ~mask);
-    close(fd);
-    return pattern;
 }
 
 std::string write_list(const std::string& text) {
@@ -124,27 +112,29 @@ int join_slices(const join_request& r) {
     std::vector<slice_info> slices(r.slices.size());
     for (size_t i = 0; i < slices.size(); ++i)
         if (!probe_slice(r.ffprobe, r.slices[i], slices[i])) return 1;
-    const std::string problem = join_problem(slices);
+    std::string problem = join_problem(slices);
     if (!problem.empty()) {
         complain(problem);
         return 1;
     }
-    const fs::path out = fs::absolute(r.out);
+    const std::string out = output_target(r.out);
     const std::string list = write_list(concat_list(slices));
-    const std::string part = temporary_file(out.parent_path(), out.filename().string());
+    const std::string part = list.empty() ? "" : temporary_beside(out, problem);
     if (list.empty() || part.empty()) {
-        complain(list.empty() ? "cannot write a temporary file" : "cannot write in " + out.parent_path().string());
+        complain(list.empty() ? "cannot write a temporary file" : problem);
         if (!list.empty()) unlink(list.c_str());
         return 1;
     }
     const int code = run_program(join_arguments(r, list, slices.front(), part));
     unlink(list.c_str());
-    std::error_code renamed;
-    if (code == 0 && !stop_requested()) fs::rename(part, out, renamed);
-    if (code != 0 || stop_requested() || renamed) {
-        unlink(part.c_str());
-        if (stop_requested()) return 130;
-        complain(code != 0 ? "ffmpeg failed" : "cannot rename the joined file to " + out.string());
+    if (code != 0 || stop_requested()) {
+        discard_file(part);
+        if (stop_requested()) return stop_exit_code();
+        complain("ffmpeg failed");
+        return 1;
+    }
+    if (!replace_with(part, out, problem)) {
+        complain(problem);
         return 1;
     }
     return 0;

@@ -20,3 +20,6 @@ BOOL WINAPI request_stop(DWORD) {
 void catch_stop_signals() { SetConsoleCtrlHandler(request_stop, TRUE); }
 
 bool stop_requested() { return requested; }
+
+// A console stop is Ctrl-C's: the exit code a POSIX shell gives SIGINT.
+int stop_exit_code() { return requested ? 130 : 0; }

@@ -5,7 +5,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,21 +32,6 @@ std::string find_program(const std::string& name) {
         const std::string candidate = folder + "/" + name;
         if (executable(candidate)) return candidate;
         start = end + 1;
-    }
-    return "";
-}
-
-std::string output_problem(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ignored;
-    const fs::path out = fs::absolute(path, ignored);
-    if (fs::is_directory(out, ignored)) return out.string() + " is a folder";
-    const fs::path folder = out.parent_path();
-    if (!fs::is_directory(folder, ignored)) return "no folder " + folder.string();
-    if (fs::exists(out, ignored)) {
-        if (access(out.c_str(), W_OK) != 0) return "cannot write " + out.string();
-    } else if (access(folder.c_str(), W_OK) != 0) {
-        return "cannot write in " + folder.string();
     }
     return "";
 }

@@ -45,9 +45,6 @@ extern const char* const ffmpeg_install_hint;
 // slash and is executable); empty when there is none.
 std::string find_program(const std::string& name);
 
-// Why `path` cannot be written as a new or replaced file; empty when it can.
-std::string output_problem(const std::string& path);
-
 class video_encoder {
 public:
     video_encoder() = default;

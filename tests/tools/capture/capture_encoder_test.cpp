@@ -5,6 +5,7 @@
 #include "tools/capture/capture_options.h"
 #include "tools/capture/frame_bench.h"
 #include "tools/capture/progress_bar.h"
+#include "tools/capture/safe_output.h"
 #include "tools/capture/video_encoder.h"
 #include "tools/capture/windows_command_line.h"
 

@@ -43,13 +43,27 @@ TEST(CaptureOptions, BadCommandLinesAreRefusedWithAReason) {
         {"--from", "3", "--to", "2", "--fps", "30", "--out", "d"},
         {"--time", "1", "--from", "1", "--to", "2", "--fps", "30", "--out", "d"},
         {"--time", "1", "--fps", "0", "--out", "a.png"},
-        {"--time", "1", "--fps", "2.5", "--out", "a.png"},
+        {"--time", "1", "--fps", "-2", "--out", "a.png"},
+        {"--time", "1", "--fps", "1/300", "--out", "a.png"},  // the first frame after the show
     };
     for (const auto& args : bad) {
         const capture_parse p = parse(args);
         EXPECT_FALSE(p.options) << "accepted: " << (args.empty() ? std::string("(nothing)") : args[0]);
         EXPECT_FALSE(p.problem.empty());
     }
+}
+
+// Any positive rate, written as a video's is: frame n at n / rate.
+TEST(CaptureOptions, SequencesTakeSlowAndFractionalRates) {
+    const capture_parse slow = parse({"--from", "10", "--to", "14", "--fps", "0.5", "--out", "dir"});
+    ASSERT_TRUE(slow.options) << slow.problem;
+    EXPECT_EQ(slow.options->fps, 0.5);
+    EXPECT_EQ(frames_to_capture(*slow.options), (std::vector<long>{5, 6, 7}));
+    const capture_parse ntsc = parse({"--time", "100", "--fps", "30000/1001", "--out", "a.png"});
+    ASSERT_TRUE(ntsc.options) << ntsc.problem;
+    EXPECT_DOUBLE_EQ(ntsc.options->fps, 30000.0 / 1001.0);
+    EXPECT_EQ(frames_to_capture(*ntsc.options), (std::vector<long>{2997}));
+    EXPECT_EQ(frame_number_at(291.0, 0.5), 145) << "290 s is the last frame before the end";
 }
 
 TEST(CaptureOptions, HelpIsFoundAnywhereOnTheLine) {
