@@ -22,7 +22,6 @@ bool is_file(const fs::path& path) {
     return fs::is_regular_file(path, ignored);
 }
 
-bool writable(const fs::path& path) { return _waccess(path.c_str(), 2) == 0; }
 
 }  // namespace
 
@@ -43,18 +42,6 @@ std::string find_program(const std::string& name) {
         if (is_file(candidate)) return utf8_of(candidate.wstring());
         start = end + 1;
     }
-    return "";
-}
-
-std::string output_problem(const std::string& path) {
-    std::error_code ignored;
-    const fs::path out = fs::absolute(path_of(path), ignored);
-    const std::string shown = utf8_of(out.wstring());
-    if (fs::is_directory(out, ignored)) return shown + " is a folder";
-    const fs::path folder = out.parent_path();
-    if (!fs::is_directory(folder, ignored)) return "no folder " + utf8_of(folder.wstring());
-    if (fs::exists(out, ignored) && !writable(out)) return "cannot write " + shown;
-    if (!fs::exists(out, ignored) && !writable(folder)) return "cannot write in " + utf8_of(folder.wstring());
     return "";
 }
 
