@@ -22,7 +22,6 @@ bool is_file(const fs::path& path) {
     return fs::is_regular_file(path, ignored);
 }
 
-
 }  // namespace
 
 const char* const ffmpeg_install_hint = "get ffmpeg for Windows from https://ffmpeg.org and add its bin folder to PATH";
