@@ -110,6 +110,7 @@ private:
 
     // Rows.
     void transform_mcu_row(int mcu_y);
+    void transform_mcu(int mcu_x, int mcu_y);
     void colour_row(int row_in_mcu);
 
     jpeg_byte_input input_;

@@ -7,8 +7,8 @@
 void jpeg_decoder_core::allocate_buffers() {
     for (int i = 0; i < component_count; ++i) {
         jpeg_component& c = components_[static_cast<std::size_t>(i)];
-        std::size_t block_rows = static_cast<std::size_t>(streaming_ ? c.v : c.blocks_h);
-        std::size_t blocks = block_rows * static_cast<std::size_t>(c.blocks_w);
+        std::size_t blocks = streaming_ ? static_cast<std::size_t>(c.h) * static_cast<std::size_t>(c.v)
+                                        : static_cast<std::size_t>(c.blocks_h) * static_cast<std::size_t>(c.blocks_w);
         c.coefficients = static_cast<int16_t*>(memory_.allocate(blocks * 64 * sizeof(int16_t)));
         if (progressive_) c.nonzero = static_cast<uint64_t*>(memory_.allocate(blocks * sizeof(uint64_t)));
         c.plane_stride = c.blocks_w * 8;
@@ -33,12 +33,17 @@ void jpeg_decoder_core::prepare() {
 }
 
 void jpeg_decoder_core::transform_mcu_row(int mcu_y) {
+    for (int x = 0; x < mcus_x_; ++x) transform_mcu(x, mcu_y);
+}
+
+// Inverse-transforms the blocks of one MCU into the sample planes.
+void jpeg_decoder_core::transform_mcu(int mcu_x, int mcu_y) {
     auto idct = accelerated_ ? jpeg_idct_fast : jpeg_idct_exact;
     for (int i = 0; i < component_count; ++i) {
         const jpeg_component& c = components_[static_cast<std::size_t>(i)];
         for (int j = 0; j < c.v; ++j) {
             uint8_t* out = c.plane + static_cast<std::size_t>(j) * 8 * c.plane_stride;
-            for (int bx = 0; bx < c.blocks_w; ++bx)
+            for (int bx = mcu_x * c.h; bx < (mcu_x + 1) * c.h; ++bx)
                 idct(block_at(c, bx, mcu_y * c.v + j), c.quant, out + bx * 8, c.plane_stride);
         }
     }
@@ -54,12 +59,14 @@ void jpeg_decoder_core::colour_row(int row_in_mcu) {
     const uint8_t* crs = cr.plane + static_cast<std::size_t>(chroma_row) * cr.plane_stride;
     uint8_t* out = row_buffer_;
     const jpeg_colour_tables& tables = jpeg_colour();
-    if (max_h_ == 1) {
-        for (int x = 0; x < width; ++x) jpeg_ycc_to_rgbx(tables, ys[x], cbs[x], crs[x], out + 4 * x);
+    bool paired = max_h_ != 1;
+    int done = jpeg_vector_transform_available() ? jpeg_ycc_row_to_rgbx_vector(ys, cbs, crs, width, paired, out) : 0;
+    if (!paired) {
+        for (int x = done; x < width; ++x) jpeg_ycc_to_rgbx(tables, ys[x], cbs[x], crs[x], out + 4 * x);
     } else {
         // Each chroma sample covers two luma samples side by side.
         int pairs = width / 2;
-        for (int x = 0; x < pairs; ++x) {
+        for (int x = done / 2; x < pairs; ++x) {
             jpeg_chroma_offsets chroma = jpeg_chroma(tables, cbs[x], crs[x]);
             jpeg_put_rgbx(tables, ys[2 * x], chroma, out + 8 * x);
             jpeg_put_rgbx(tables, ys[2 * x + 1], chroma, out + 8 * x + 4);
@@ -74,7 +81,7 @@ const uint8_t* jpeg_decoder_core::next_row(uint32_t& row_bytes) {
     if (row_in_mcu == 0) {
         int mcu_y = rows_done_ / mcu_height;
         if (streaming_) decode_mcu_row(mcu_y);
-        transform_mcu_row(mcu_y);
+        else transform_mcu_row(mcu_y);
     }
     ++rows_done_;
     if (component_count == 1) {

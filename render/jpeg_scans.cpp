@@ -22,9 +22,10 @@ uint64_t& jpeg_decoder_core::nonzero_bits(const jpeg_component& c, const int16_t
     return c.nonzero[(block - c.coefficients) / 64];
 }
 
+// While streaming, a component holds the blocks of one MCU only.
 int16_t* jpeg_decoder_core::block_at(const jpeg_component& c, int bx, int by) const {
-    int row = streaming_ ? by % c.v : by;
-    return c.coefficients + (static_cast<std::size_t>(row) * static_cast<std::size_t>(c.blocks_w) + bx) * 64;
+    if (streaming_) return c.coefficients + ((by % c.v) * c.h + bx % c.h) * 64;
+    return c.coefficients + (static_cast<std::size_t>(by) * static_cast<std::size_t>(c.blocks_w) + bx) * 64;
 }
 
 void jpeg_decoder_core::start_scan() {
@@ -84,15 +85,17 @@ void jpeg_decoder_core::decode_mcu(int mcu_x, int mcu_y) {
     }
 }
 
-// Decodes one MCU row of a sequential scan that holds every component.
+// Decodes and inverse-transforms one MCU row of a sequential scan that holds
+// every component, MCU by MCU, so the coefficients in use stay in the cache.
 void jpeg_decoder_core::decode_mcu_row(int mcu_y) {
-    for (int i = 0; i < component_count; ++i) {
-        const jpeg_component& c = components_[static_cast<std::size_t>(i)];
-        std::memset(c.coefficients, 0, static_cast<std::size_t>(c.blocks_w) * c.v * 64 * sizeof(int16_t));
-    }
     for (int x = 0; x < mcus_x_; ++x) {
+        for (int i = 0; i < component_count; ++i) {
+            const jpeg_component& c = components_[static_cast<std::size_t>(i)];
+            std::memset(c.coefficients, 0, static_cast<std::size_t>(c.h) * c.v * 64 * sizeof(int16_t));
+        }
         next_restart_interval();
         decode_mcu(x, mcu_y);
+        transform_mcu(x, mcu_y);
     }
 }
 

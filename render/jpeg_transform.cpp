@@ -111,6 +111,9 @@ void dequantise_block(const int16_t* coefficients, const int32_t* quant, int32_t
     }
 }
 
+constexpr int32_t exact_limit = 4095;  // 8-bit samples never need more than 12 bits
+constexpr int32_t fast_limit = 32767;  // entries carry 2 fractional bits and the AAN factor (at most about 1.93)
+
 bool only_dc(const int16_t* c) {
     for (int i = 1; i < 64; ++i)
         if (c[i]) return false;
@@ -187,12 +190,18 @@ void jpeg_prepare_quant_table(const uint16_t* zigzag_table, bool accelerated, in
 }
 
 void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride) {
-    const int32_t limit = 4095;  // 8-bit samples never need more than 12 bits
     if (only_dc(coefficients)) {
-        int32_t dc = dequantise(coefficients[0], quant[0], limit);
+        int32_t dc = dequantise(coefficients[0], quant[0], exact_limit);
         fill_block(out, stride, jpeg_clamp_sample(((dc + 4) >> 3) + 128));
-        return;
+    } else if (jpeg_vector_transform_available()) {
+        jpeg_idct_exact_vector(coefficients, quant, out, stride);
+    } else {
+        jpeg_idct_exact_scalar(coefficients, quant, out, stride);
     }
+}
+
+void jpeg_idct_exact_scalar(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride) {
+    const int32_t limit = exact_limit;
     int32_t in[64];
     dequantise_block(coefficients, quant, limit, in);
 
@@ -226,13 +235,16 @@ void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t*
 // The fast transform truncates where the exact one rounds: speed over the last
 // half level, the same trade the common fast decoders make.
 void jpeg_idct_fast(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride) {
-    // Entries carry 2 fractional bits and the AAN factor (at most about 1.93).
-    const int32_t limit = 32767;
     if (only_dc(coefficients)) {
-        int32_t dc = dequantise(coefficients[0], quant[0], limit);
+        int32_t dc = dequantise(coefficients[0], quant[0], fast_limit);
         fill_block(out, stride, jpeg_clamp_sample((dc >> 5) + 128));
-        return;
+    } else if (!jpeg_vector_transform_available() || !jpeg_idct_fast_vector(coefficients, quant, out, stride)) {
+        jpeg_idct_fast_scalar(coefficients, quant, out, stride);
     }
+}
+
+void jpeg_idct_fast_scalar(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride) {
+    const int32_t limit = fast_limit;
     int32_t w[64];
     dequantise_block(coefficients, quant, limit, w);
     for (int c = 0; c < 8; ++c) {

@@ -22,6 +22,17 @@ void jpeg_prepare_quant_table(const uint16_t* zigzag_table, bool accelerated, in
 void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride);
 void jpeg_idct_fast(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride);
 
+// Both transforms of a block with an AC coefficient, in scalar code and on
+// four-lane vectors: the same pixels from both. jpeg_idct_exact and jpeg_idct_fast
+// use the vector forms where the processor has SSE4.1. The fast vector form
+// declines (returns false) the rare block whose row pass would need more than 32
+// bits, and the scalar form takes it.
+void jpeg_idct_exact_scalar(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride);
+void jpeg_idct_exact_vector(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride);
+void jpeg_idct_fast_scalar(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride);
+bool jpeg_idct_fast_vector(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride);
+bool jpeg_vector_transform_available();
+
 // YCbCr to RGB after ITU-T T.871, with the constants 1.402, 0.344136, 0.714136 and
 // 1.772 held as 16-bit fixed-point fractions and results rounded and clamped.
 struct jpeg_colour_tables {
@@ -57,6 +68,13 @@ inline void jpeg_put_rgbx(const jpeg_colour_tables& t, int y, const jpeg_chroma_
     out[2] = limit[c.b];
     out[3] = 255;
 }
+
+// Converts the first pixels of a row on vectors, the same bytes as the tables
+// give, and returns how many it did (the rest are left to the caller). With
+// `paired` each chroma sample covers two luma samples side by side. Only where
+// jpeg_vector_transform_available().
+int jpeg_ycc_row_to_rgbx_vector(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width, bool paired,
+                                uint8_t* out);
 
 inline void jpeg_ycc_to_rgbx(const jpeg_colour_tables& t, int y, int cb, int cr, uint8_t* out) {
     jpeg_put_rgbx(t, y, jpeg_chroma(t, cb, cr), out);

@@ -81,12 +81,38 @@ std::string our_decoder() {
     return chosen && *chosen ? chosen : JPEG_DECODE_PATH;
 }
 
+std::vector<std::string> our_command(const std::string& file, const char* dct) {
+    return {our_decoder(), "-dct", dct, "-outfile", "/dev/null", file};
+}
+
+std::vector<std::string> djpeg_command(const std::string& file, const char* dct) {
+    return {"djpeg", "-nosmooth", "-dct", dct, "-outfile", "/dev/null", file};
+}
+
 double time_ours(const std::string& file, const char* dct, int runs, bool may_fail = false) {
-    return median_seconds({our_decoder(), "-dct", dct, "-outfile", "/dev/null", file}, runs, may_fail);
+    return median_seconds(our_command(file, dct), runs, may_fail);
 }
 
 double time_djpeg(const std::string& file, const char* dct, int runs) {
-    return median_seconds({"djpeg", "-nosmooth", "-dct", dct, "-outfile", "/dev/null", file}, runs);
+    return median_seconds(djpeg_command(file, dct), runs);
+}
+
+// Median seconds of each command, the commands run in turn run after run, so that
+// a drift in the machine's speed touches every one alike; negative if one failed.
+std::vector<double> interleaved_medians(const std::vector<std::vector<std::string>>& commands, int runs) {
+    std::vector<std::vector<double>> times(commands.size());
+    for (int run = 0; run < runs; ++run)
+        for (std::size_t i = 0; i < commands.size(); ++i) {
+            double t = child_seconds(commands[i]);
+            if (t < 0) return std::vector<double>(commands.size(), -1.0);
+            times[i].push_back(t);
+        }
+    std::vector<double> medians;
+    for (std::vector<double>& t : times) {
+        std::sort(t.begin(), t.end());
+        medians.push_back(t[t.size() / 2]);
+    }
+    return medians;
 }
 
 bool make_cases(const std::string& dir) {
@@ -195,14 +221,15 @@ void hostile_report(const std::string& dir, int runs) {
 }
 
 void speed_table(const std::string& dir, int runs) {
-    std::printf("CPU time (user + system) of the whole process, median of %d runs, in ms\n", runs);
+    std::printf("CPU time (user + system) of the whole process, median of %d runs taken in turn, in ms\n", runs);
     std::printf("%-30s %8s %8s %6s | %8s %8s %6s\n", "case", "djpeg", "ours", "ratio", "djpeg", "ours", "ratio");
     std::printf("%-30s %24s | %24s\n", "", "-dct int (exact)", "-dct fast (AAN)");
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::string file = dir + "/case" + std::to_string(i) + ".jpg";
-        double row[4] = {time_djpeg(file, "int", runs), time_ours(file, "int", runs), time_djpeg(file, "fast", runs),
-                         time_ours(file, "fast", runs)};
-        if (*std::min_element(row, row + 4) < 0) {
+        std::vector<double> row = interleaved_medians(
+            {djpeg_command(file, "int"), our_command(file, "int"), djpeg_command(file, "fast"), our_command(file, "fast")},
+            runs);
+        if (*std::min_element(row.begin(), row.end()) < 0) {
             std::printf("%-30s a decoder failed\n", cases[i].name);
             continue;
         }

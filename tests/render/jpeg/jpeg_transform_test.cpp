@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -132,6 +133,48 @@ TEST(JpegTransform, BothTransformsKeepTheirExactSamples) {
     EXPECT_EQ(transform_fingerprint(true), 0x938f98ecu);
 }
 
+// Both transforms run as vector code where the processor allows and as scalar
+// code elsewhere; a picture must not depend on which. Blocks range from sparse to
+// dense and up to every input at the clamping limit with alternating signs, the
+// worst case for the intermediate range (which the fast vector form declines).
+TEST(JpegTransform, ScalarAndVectorTransformsGiveTheSameSamples) {
+    if (!jpeg_vector_transform_available()) GTEST_SKIP() << "no SSE4.1 on this processor";
+    for (bool accelerated : {false, true}) {
+        std::mt19937 random(21);
+        int differing = 0, declined = 0;
+        for (int trial = 0; trial < 20000; ++trial) {
+            uint16_t table[64];
+            for (auto& q : table) q = static_cast<uint16_t>(1 + random() % (trial % 4 == 0 ? 65535 : 40));
+            int32_t quant[64];
+            jpeg_prepare_quant_table(table, accelerated, quant);
+            int16_t coefficients[64] = {};
+            int count = 1 + static_cast<int>(random() % 64);
+            for (int i = 0; i < count; ++i) {
+                int magnitude = trial % 3 == 0 ? 32767 : 300;
+                int value = static_cast<int>(random() % (2 * magnitude + 1)) - magnitude;
+                coefficients[random() % 64] = static_cast<int16_t>(value);
+            }
+            if (trial % 50 == 0)
+                for (int i = 0; i < 64; ++i) coefficients[i] = static_cast<int16_t>((i / 8 + i % 8) % 2 ? -32768 : 32767);
+            coefficients[1 + random() % 63] |= 1;  // at least one AC coefficient
+            uint8_t scalar[64], vector[64];
+            if (accelerated) {
+                jpeg_idct_fast_scalar(coefficients, quant, scalar, 8);
+                if (!jpeg_idct_fast_vector(coefficients, quant, vector, 8)) {
+                    ++declined;
+                    continue;
+                }
+            } else {
+                jpeg_idct_exact_scalar(coefficients, quant, scalar, 8);
+                jpeg_idct_exact_vector(coefficients, quant, vector, 8);
+            }
+            differing += std::memcmp(scalar, vector, 64) != 0;
+        }
+        EXPECT_EQ(differing, 0) << (accelerated ? "fast" : "exact");
+        EXPECT_GT(20000 - declined, 2000) << "the fast vector form must take the blocks within its range";
+    }
+}
+
 TEST(JpegTransform, ColourConversionFollowsTheJfifEquations) {
     uint8_t rgbx[4];
     jpeg_ycc_to_rgbx(jpeg_colour(), 128, 128, 128, rgbx);
@@ -152,6 +195,36 @@ TEST(JpegTransform, ColourConversionFollowsTheJfifEquations) {
                                   std::abs(rgbx[2] - expect(b))});
             }
     EXPECT_LE(worst, 1);
+}
+
+// The vector conversion of whole rows gives the tables' bytes for every Cb, Cr
+// pair at luma levels from black to white, one chroma sample per pixel and one
+// per two; it converts whole groups of pixels and leaves the rest of a row alone.
+TEST(JpegTransform, VectorRowConversionGivesTheTablesBytes) {
+    if (!jpeg_vector_transform_available()) GTEST_SKIP() << "no SSE4.1 on this processor";
+    const int width = 8 * 64 + 3;
+    std::vector<uint8_t> ys(width), cbs(width), crs(width), out(4 * width), expected(4 * width);
+    int differing = 0;
+    for (bool paired : {false, true})
+        for (int y0 = 0; y0 < 256; y0 += 17)
+            for (int cb = 0; cb < 256; ++cb) {
+                for (int x = 0; x < width; ++x) {
+                    ys[static_cast<std::size_t>(x)] = static_cast<uint8_t>((y0 + 7 * x) % 256);
+                    cbs[static_cast<std::size_t>(x)] = static_cast<uint8_t>(cb);
+                    crs[static_cast<std::size_t>(x)] = static_cast<uint8_t>(x % 256);
+                }
+                std::fill(out.begin(), out.end(), 7);
+                int done = jpeg_ycc_row_to_rgbx_vector(ys.data(), cbs.data(), crs.data(), width, paired, out.data());
+                ASSERT_EQ(done, paired ? width / 8 * 8 : width / 4 * 4);
+                for (int x = 0; x < done; ++x) {
+                    int c = paired ? x / 2 : x;
+                    jpeg_ycc_to_rgbx(jpeg_colour(), ys[static_cast<std::size_t>(x)], cbs[static_cast<std::size_t>(c)],
+                                     crs[static_cast<std::size_t>(c)], expected.data() + 4 * x);
+                }
+                differing += std::memcmp(out.data(), expected.data(), static_cast<std::size_t>(4 * done)) != 0;
+                differing += out[static_cast<std::size_t>(4 * done)] != 7;
+            }
+    EXPECT_EQ(differing, 0);
 }
 
 TEST(JpegEntropy, HuffmanCodesStuffingAndMarkers) {
