@@ -11,6 +11,7 @@ namespace {
 typedef int32_t lanes4 __attribute__((vector_size(16)));
 typedef int16_t short_lanes4 __attribute__((vector_size(8)));
 typedef uint8_t byte_lanes4 __attribute__((vector_size(4)));
+typedef uint8_t bytes16 __attribute__((vector_size(16)));
 
 // An 8 x 8 block as eight rows of two four-lane halves.
 struct block_lanes {
@@ -93,11 +94,6 @@ VECTOR_CODE void transpose(const block_lanes& in, block_lanes& out) {
         }
 }
 
-VECTOR_CODE byte_lanes4 clamped_bytes(lanes4 v) {
-    v = v < 0 ? lanes4{} : v;
-    v = v > 255 ? lanes4{} + 255 : v;
-    return __builtin_convertvector(v, byte_lanes4);
-}
 
 // Dequantises a block into lanes, each entry clamped to +-limit.
 VECTOR_CODE void dequantise(const int16_t* coefficients, const int32_t* quant, int32_t limit, block_lanes& out) {
@@ -113,12 +109,19 @@ VECTOR_CODE void dequantise(const int16_t* coefficients, const int32_t* quant, i
         }
 }
 
-// Writes the rows of a block of samples (level shift included), clamped to 0..255.
+VECTOR_CODE lanes4 clamp_sample(lanes4 v) {
+    v = v < 0 ? lanes4{} : v;
+    return v > 255 ? lanes4{} + 255 : v;
+}
+
+// Writes the rows of a block of samples (level shift included), clamped to 0..255:
+// the low bytes of a row's eight lanes gathered in one shuffle.
 VECTOR_CODE void store_samples(const block_lanes& samples, uint8_t* out, int stride) {
     for (int y = 0; y < 8; ++y) {
-        byte_lanes4 left = clamped_bytes(samples.row[y][0]), right = clamped_bytes(samples.row[y][1]);
-        std::memcpy(out + y * stride, &left, 4);
-        std::memcpy(out + y * stride + 4, &right, 4);
+        bytes16 left = reinterpret_cast<bytes16>(clamp_sample(samples.row[y][0]));
+        bytes16 right = reinterpret_cast<bytes16>(clamp_sample(samples.row[y][1]));
+        bytes16 row = __builtin_shufflevector(left, right, 0, 4, 8, 12, 16, 20, 24, 28, 0, 0, 0, 0, 0, 0, 0, 0);
+        std::memcpy(out + y * stride, &row, 8);
     }
 }
 
@@ -193,11 +196,6 @@ VECTOR_CODE chroma_lanes chroma(lanes4 cb, lanes4 cr) {
     cb -= 128;
     cr -= 128;
     return {(91881 * cr + 32768) >> 16, (-22554 * cb - 46802 * cr + 32768) >> 16, (116130 * cb + 32768) >> 16};
-}
-
-VECTOR_CODE lanes4 clamp_sample(lanes4 v) {
-    v = v < 0 ? lanes4{} : v;
-    return v > 255 ? lanes4{} + 255 : v;
 }
 
 // Four pixels as R, G, B and an opaque fourth byte.
