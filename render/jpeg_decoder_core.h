@@ -97,7 +97,11 @@ private:
     void next_restart_interval();
     void handle_restart();
     int scan_end_marker();
-    int16_t* block_at(const jpeg_component& c, int bx, int by) const;
+    // While streaming, a component holds the blocks of one MCU only.
+    int16_t* block_at(const jpeg_component& c, int bx, int by) const {
+        if (streaming_) return c.coefficients + ((by % c.v) * c.h + bx % c.h) * 64;
+        return c.coefficients + (static_cast<std::size_t>(by) * static_cast<std::size_t>(c.blocks_w) + bx) * 64;
+    }
     uint64_t& nonzero_bits(const jpeg_component& c, const int16_t* block) const;
     void decode_block(jpeg_component& c, int16_t* block);
     void decode_sequential(jpeg_component& c, int16_t* block);

@@ -43,8 +43,10 @@ void jpeg_decoder_core::transform_mcu(int mcu_x, int mcu_y) {
         const jpeg_component& c = components_[static_cast<std::size_t>(i)];
         for (int j = 0; j < c.v; ++j) {
             uint8_t* out = c.plane + static_cast<std::size_t>(j) * 8 * c.plane_stride;
-            for (int bx = mcu_x * c.h; bx < (mcu_x + 1) * c.h; ++bx)
-                idct(block_at(c, bx, mcu_y * c.v + j), c.quant, out + bx * 8, c.plane_stride);
+            // While streaming, the MCU's blocks lie in order, row by row.
+            const int16_t* block = streaming_ ? c.coefficients + j * c.h * 64 : block_at(c, mcu_x * c.h, mcu_y * c.v + j);
+            for (int bx = mcu_x * c.h; bx < (mcu_x + 1) * c.h; ++bx, block += 64)
+                idct(block, c.quant, out + bx * 8, c.plane_stride);
         }
     }
 }

@@ -22,12 +22,6 @@ uint64_t& jpeg_decoder_core::nonzero_bits(const jpeg_component& c, const int16_t
     return c.nonzero[(block - c.coefficients) / 64];
 }
 
-// While streaming, a component holds the blocks of one MCU only.
-int16_t* jpeg_decoder_core::block_at(const jpeg_component& c, int bx, int by) const {
-    if (streaming_) return c.coefficients + ((by % c.v) * c.h + bx % c.h) * 64;
-    return c.coefficients + (static_cast<std::size_t>(by) * static_cast<std::size_t>(c.blocks_w) + bx) * 64;
-}
-
 void jpeg_decoder_core::start_scan() {
     for (auto& c : components_) c.dc_pred = 0;
     eob_run_ = 0;
@@ -80,6 +74,10 @@ int jpeg_decoder_core::scan_end_marker() {
 void jpeg_decoder_core::decode_mcu(int mcu_x, int mcu_y) {
     for (int i = 0; i < scan_.count; ++i) {
         jpeg_component& c = components_[static_cast<std::size_t>(scan_.component[i])];
+        if (streaming_) {  // the MCU's blocks in order, row by row
+            for (int b = 0; b < c.h * c.v; ++b) decode_block(c, c.coefficients + b * 64);
+            continue;
+        }
         for (int y = 0; y < c.v; ++y)
             for (int x = 0; x < c.h; ++x) decode_block(c, block_at(c, mcu_x * c.h + x, mcu_y * c.v + y));
     }
