@@ -3,6 +3,8 @@
 // dequantised coefficients, so corrupt input cannot overflow the arithmetic.
 #include "render/jpeg_transform.h"
 
+#include "render/jpeg_aan_steps.h"
+
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -56,45 +58,9 @@ inline int32_t dequantise(int16_t coefficient, int32_t q, int32_t limit) {
 // Multiplication by a constant with 12 fractional bits.
 inline int32_t mul12(int32_t x, int32_t c) { return static_cast<int32_t>((static_cast<int64_t>(x) * c) >> 12); }
 
-constexpr int32_t c_1_414 = 5793;   // 1.414213562
-constexpr int32_t c_1_847 = 7568;   // 1.847759065
-constexpr int32_t c_1_082 = 4433;   // 1.082392200
-constexpr int32_t c_2_613 = 10703;  // 2.613125930
-
 // One-dimensional scaled AAN inverse transform over eight values spaced `step` apart.
 inline void aan_1d(int32_t* v, int step) {
-    int32_t t0 = v[0], t1 = v[2 * step], t2 = v[4 * step], t3 = v[6 * step];
-    int32_t t10 = t0 + t2;
-    int32_t t11 = t0 - t2;
-    int32_t t13 = t1 + t3;
-    int32_t t12 = mul12(t1 - t3, c_1_414) - t13;
-    t0 = t10 + t13;
-    t3 = t10 - t13;
-    t1 = t11 + t12;
-    t2 = t11 - t12;
-
-    int32_t t4 = v[step], t5 = v[3 * step], t6 = v[5 * step], t7 = v[7 * step];
-    int32_t z13 = t6 + t5;
-    int32_t z10 = t6 - t5;
-    int32_t z11 = t4 + t7;
-    int32_t z12 = t4 - t7;
-    t7 = z11 + z13;
-    int32_t o11 = mul12(z11 - z13, c_1_414);
-    int32_t z5 = mul12(z10 + z12, c_1_847);
-    int32_t o10 = mul12(z12, c_1_082) - z5;
-    int32_t o12 = z5 - mul12(z10, c_2_613);
-    t6 = o12 - t7;
-    t5 = o11 - t6;
-    t4 = o10 + t5;
-
-    v[0] = t0 + t7;
-    v[7 * step] = t0 - t7;
-    v[step] = t1 + t6;
-    v[6 * step] = t1 - t6;
-    v[2 * step] = t2 + t5;
-    v[5 * step] = t2 - t5;
-    v[4 * step] = t3 + t4;
-    v[3 * step] = t3 - t4;
+    jpeg_aan_1d<int32_t>([v, step](int k) -> int32_t& { return v[k * step]; }, mul12);
 }
 
 // Dequantises a block into out, row by row: a row of zero coefficients (most rows

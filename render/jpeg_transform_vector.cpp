@@ -3,6 +3,8 @@
 // scalar form, with the same rounding, so the pixels do not depend on which ran.
 #include "render/jpeg_transform.h"
 
+#include "render/jpeg_aan_steps.h"
+
 #include <array>
 #include <cstring>
 
@@ -129,47 +131,10 @@ VECTOR_CODE void store_samples(const block_lanes& samples, uint8_t* out, int str
 // product in 64 bits; here the inputs are bounded so that it fits 32.
 VECTOR_CODE lanes4 mul12(lanes4 x, int32_t c) { return (x * c) >> 12; }
 
-constexpr int32_t c_1_414 = 5793;   // 1.414213562
-constexpr int32_t c_1_847 = 7568;   // 1.847759065
-constexpr int32_t c_1_082 = 4433;   // 1.082392200
-constexpr int32_t c_2_613 = 10703;  // 2.613125930
-
 // One pass of the scaled AAN transform over eight transforms side by side, in place.
 VECTOR_CODE void aan_pass(block_lanes& b) {
-    for (int h = 0; h < 2; ++h) {
-        lanes4 t0 = b.row[0][h], t1 = b.row[2][h], t2 = b.row[4][h], t3 = b.row[6][h];
-        lanes4 t10 = t0 + t2;
-        lanes4 t11 = t0 - t2;
-        lanes4 t13 = t1 + t3;
-        lanes4 t12 = mul12(t1 - t3, c_1_414) - t13;
-        t0 = t10 + t13;
-        t3 = t10 - t13;
-        t1 = t11 + t12;
-        t2 = t11 - t12;
-
-        lanes4 t4 = b.row[1][h], t5 = b.row[3][h], t6 = b.row[5][h], t7 = b.row[7][h];
-        lanes4 z13 = t6 + t5;
-        lanes4 z10 = t6 - t5;
-        lanes4 z11 = t4 + t7;
-        lanes4 z12 = t4 - t7;
-        t7 = z11 + z13;
-        lanes4 o11 = mul12(z11 - z13, c_1_414);
-        lanes4 z5 = mul12(z10 + z12, c_1_847);
-        lanes4 o10 = mul12(z12, c_1_082) - z5;
-        lanes4 o12 = z5 - mul12(z10, c_2_613);
-        t6 = o12 - t7;
-        t5 = o11 - t6;
-        t4 = o10 + t5;
-
-        b.row[0][h] = t0 + t7;
-        b.row[7][h] = t0 - t7;
-        b.row[1][h] = t1 + t6;
-        b.row[6][h] = t1 - t6;
-        b.row[2][h] = t2 + t5;
-        b.row[5][h] = t2 - t5;
-        b.row[4][h] = t3 + t4;
-        b.row[3][h] = t3 - t4;
-    }
+    for (int h = 0; h < 2; ++h)
+        jpeg_aan_1d<lanes4>([&b, h](int k) -> lanes4& { return b.row[k][h]; }, mul12);
 }
 
 // True when every entry lies within +-bound.
