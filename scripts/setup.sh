@@ -1,20 +1,29 @@
 #!/usr/bin/env bash
-# Shared set-up of run.sh and test.sh: install the Debian packages the build and the
-# tests need (as root), then configure and build into build/.
+# Shared set-up of run.sh and test.sh: install the Debian packages (as root), then
+# configure and build into build/.
+#   scripts/setup.sh show   what the show needs to build and play; builds the show
+#   scripts/setup.sh        what the tests need as well; builds everything
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+mode="${1:-all}"
+[[ "$mode" == show || "$mode" == all ]] || { echo "usage: scripts/setup.sh [show]" >&2; exit 2; }
+
 packages=(
   build-essential cmake pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libgtk-3-dev libmpg123-dev libkissfft-dev libimgui-dev
-  libglew-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri mesa-utils libpng-dev
-  xvfb xauth xdotool x11-utils libxrandr-dev
-  libjpeg-turbo-progs lame sox ffmpeg parallel rsync openssl
-  clang libclang-rt-14-dev libfreetype-dev fonts-dejavu-core imagemagick
-  dpkg-dev lintian desktop-file-utils appstream
-  mingw-w64 wine64 unzip
+  libglew-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libpng-dev
 )
+if [[ "$mode" == all ]]; then
+  packages+=(
+    libgtest-dev libgmock-dev libbenchmark-dev mesa-utils
+    xvfb xauth xdotool x11-utils libxrandr-dev
+    libjpeg-turbo-progs lame sox ffmpeg parallel rsync openssl
+    clang libclang-rt-14-dev libfreetype-dev fonts-dejavu-core imagemagick
+    dpkg-dev lintian desktop-file-utils appstream
+    mingw-w64 wine64 unzip
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -40,5 +49,12 @@ cmake_args=(-S "$here" -B "$here/build")
 if [[ "${CI:-}" == "true" ]]; then
   cmake_args+=(-DVELMORIA_WERROR=ON)
 fi
+if [[ "$mode" == all ]]; then
+  cmake_args+=(-DVELMORIA_TESTS=ON)
+fi
 cmake "${cmake_args[@]}" >/dev/null
-cmake --build "$here/build" -j "$(nproc)"
+if [[ "$mode" == show ]]; then
+  cmake --build "$here/build" -j "$(nproc)" --target velmoria
+else
+  cmake --build "$here/build" -j "$(nproc)"
+fi
