@@ -8,6 +8,7 @@
 #include "app/app_record.h"
 #include "app/live_reload.h"
 #include "parts/part_start.h"
+#include "tests/support/file_text.h"
 #include "tests/support/gl_test_context.h"
 
 #include <chrono>
@@ -15,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -50,17 +50,6 @@ double resident_mib() {
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-std::string read_file(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void write_file(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,7 +67,7 @@ int main(int argc, char** argv) {
         for (const char* shader_folder : {"Materials", "PostProcessing"})
             for (const auto& entry : fs::directory_iterator(shader_folder)) files.push_back(entry.path());
     std::vector<std::string> contents;
-    for (const fs::path& file : files) contents.push_back(read_file(file));
+    for (const fs::path& file : files) contents.push_back(read_text(file));
 
     // The shader logs of every build are dropped; the figures go to the real output.
     std::FILE* figures = fdopen(dup(fileno(stdout)), "w");
@@ -103,20 +92,20 @@ int main(int argc, char** argv) {
         glFinish();
     };
     frame();
-    for (size_t i = 0; i < files.size(); ++i) write_file(files[i], contents[i]);
+    for (size_t i = 0; i < files.size(); ++i) write_text(files[i], contents[i]);
     frame();  // one reload of everything before counting: allocators warmed up
 
     const gl_objects before = count_objects();
     const double mib_before = resident_mib();
     const auto start = std::chrono::steady_clock::now();
     for (int n = 0; n < cycles; ++n) {
-        for (size_t i = 0; i < files.size(); ++i) write_file(files[i], contents[i]);
-        if (n % 10 == 5 && only != "assets") write_file("PostProcessing/f_blurpass.glsl", "void main() { broken }\n");
+        for (size_t i = 0; i < files.size(); ++i) write_text(files[i], contents[i]);
+        if (n % 10 == 5 && only != "assets") write_text("PostProcessing/f_blurpass.glsl", "void main() { broken }\n");
         frame();
         if ((n + 1) % 50 == 0) std::fprintf(figures, "after %3d reloads: resident %.1f MiB\n", n + 1, resident_mib());
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    for (size_t i = 0; i < files.size(); ++i) write_file(files[i], contents[i]);
+    for (size_t i = 0; i < files.size(); ++i) write_text(files[i], contents[i]);
     frame();
     const gl_objects after = count_objects();
     const double mib_after = resident_mib();

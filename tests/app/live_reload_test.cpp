@@ -8,15 +8,14 @@
 #include "app/live_reload.h"
 #include "parts/part_start.h"
 #include "render/gl_check.h"
+#include "tests/support/file_text.h"
 #include "tests/support/gl_test_context.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 
 #include <unistd.h>
 
@@ -25,17 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
-
-std::string read_file(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void write_file(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 class LiveReload : public ::testing::Test {
 protected:
@@ -105,11 +93,11 @@ protected:
 
 TEST_F(LiveReload, ChangedShaderIsUsedWithinTwoFramesAndABrokenOneKeepsTheLastGood) {
     const fs::path blur = "PostProcessing/f_blurpass.glsl";
-    const std::string original = read_file(blur);
+    const std::string original = read_text(blur);
     CaptureStdout();
     frame();
     const GLuint first = part->shaders.programs[4];
-    write_file(blur, original + "\n// edited while the switch is off\n");
+    write_text(blur, original + "\n// edited while the switch is off\n");
     frame();
     frame();
     EXPECT_EQ(part->shaders.programs[4], first) << "no reload without the switch";
@@ -117,13 +105,13 @@ TEST_F(LiveReload, ChangedShaderIsUsedWithinTwoFramesAndABrokenOneKeepsTheLastGo
     app.live_reload = true;
     frame();  // starts watching
     const GLuint material = part->shaders.programs[1];
-    write_file(blur, original + "\n// edited\n");
+    write_text(blur, original + "\n// edited\n");
     EXPECT_LE(frames_until([&] { return part->shaders.programs[4] != first; }), 2);
     const GLuint edited = part->shaders.programs[4];
     EXPECT_NE(part->shaders.programs[1], material) << "every program is rebuilt";
     EXPECT_TRUE(app.reload_error.empty()) << app.reload_error;
 
-    write_file(blur, "void main() { gl_FragColor = broken; }\n");
+    write_text(blur, "void main() { gl_FragColor = broken; }\n");
     EXPECT_LE(frames_until([&] { return !app.reload_error.empty(); }), 2);
     frame();
     const std::string out = GetCapturedStdout();
@@ -134,7 +122,7 @@ TEST_F(LiveReload, ChangedShaderIsUsedWithinTwoFramesAndABrokenOneKeepsTheLastGo
     EXPECT_NE(out.find("Shader program 4 not built: " + names), std::string::npos) << out;
 
     CaptureStdout();
-    write_file(blur, original);
+    write_text(blur, original);
     EXPECT_LE(frames_until([&] { return app.reload_error.empty(); }), 2) << app.reload_error;
     GetCapturedStdout();
     EXPECT_NE(part->shaders.programs[4], edited);
@@ -145,10 +133,10 @@ TEST_F(LiveReload, ImagesAndMeshesAreReloadedInPlace) {
     CaptureStdout();
     frame();
     const fs::path blob = "textures/blob41b.jpg";
-    const std::string jpeg = read_file(blob);
+    const std::string jpeg = read_text(blob);
     const GLuint old_blob = blob_texture();
 
-    write_file(blob, jpeg.substr(0, 200));  // cut short: the decoder refuses it
+    write_text(blob, jpeg.substr(0, 200));  // cut short: the decoder refuses it
     EXPECT_LE(frames_until([&] { return !app.reload_error.empty(); }), 2);
     EXPECT_EQ(blob_texture(), old_blob);
     EXPECT_TRUE(glIsTexture(old_blob));
@@ -156,7 +144,7 @@ TEST_F(LiveReload, ImagesAndMeshesAreReloadedInPlace) {
               0u)
         << app.reload_error;
 
-    write_file(blob, jpeg);
+    write_text(blob, jpeg);
     EXPECT_LE(frames_until([&] { return app.reload_error.empty(); }), 2) << app.reload_error;
     ASSERT_NE(blob_texture(), old_blob);
     EXPECT_FALSE(glIsTexture(old_blob)) << "the replaced texture is released";
@@ -166,7 +154,7 @@ TEST_F(LiveReload, ImagesAndMeshesAreReloadedInPlace) {
     EXPECT_EQ(wrap, GL_CLAMP_TO_EDGE) << "the reloaded sprite is clamped as at start";
 
     const objmesh* wings = &part->wings_mesh;
-    write_file("neomeshes/wings.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    write_text("neomeshes/wings.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     EXPECT_LE(frames_until([&] { return part->wings_mesh.triangle_count == 1; }), 2);
     EXPECT_EQ(&part->wings_mesh, wings);
 

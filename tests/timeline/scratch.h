@@ -3,10 +3,10 @@
 // everything in it is removed afterwards.
 #pragma once
 
+#include "tests/support/file_text.h"
+
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 class scratch_folder {
@@ -34,14 +34,3 @@ private:
     std::filesystem::path path_;
     std::filesystem::path previous_;
 };
-
-inline std::string read_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-inline void write_text(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
