@@ -58,6 +58,8 @@ bool open_timing_log(const std::string& path, std::string& problem) {
 
 void frame_work_started() {
     probe_state& state = probe();
+    // Measured only where it is read: by the author overlay and the timing log.
+    if (!app.author && !state.log.is_open()) return;
     state.frame_open = true;
     state.wall_start = wall_seconds();
     state.cpu_start = process_cpu_seconds();

@@ -1,8 +1,8 @@
 // Measures every frame the message loop drives, from the start of its work to the
 // return of the buffer swap: its CPU and wall time, and the A/V offset, the music
 // being heard when the picture is handed to the display against the picture's demo
-// time. The offset goes to app.heard_offset_ms every frame; with a timing log open
-// each frame also becomes a row of it.
+// time. In author mode or with a timing log open, the offset goes to
+// app.heard_offset_ms every frame; with the log each frame also becomes a row of it.
 #pragma once
 
 #include <string>
