@@ -3,7 +3,7 @@
 // dequantised coefficients, so corrupt input cannot overflow the arithmetic.
 #include "render/jpeg_transform.h"
 
-#include "render/jpeg_aan_steps.h"
+#include "render/jpeg_transform_steps.h"
 
 #include <array>
 #include <cmath>
@@ -77,9 +77,6 @@ void dequantise_block(const int16_t* coefficients, const int32_t* quant, int32_t
     }
 }
 
-constexpr int32_t exact_limit = 4095;  // 8-bit samples never need more than 12 bits
-constexpr int32_t fast_limit = 32767;  // entries carry 2 fractional bits and the AAN factor (at most about 1.93)
-
 bool only_dc(const int16_t* c) {
     for (int i = 1; i < 64; ++i)
         if (c[i]) return false;
@@ -91,10 +88,10 @@ void fill_block(uint8_t* out, int stride, uint8_t value) {
         for (int x = 0; x < 8; ++x) out[y * stride + x] = value;
 }
 
-// Basis of the exact transform, k[x][u] = C(u)/2 * cos((2x+1) u pi / 16) with 13
-// fractional bits: every entry is one of these up to sign (k[x][0] = basis_4).
-constexpr int32_t basis_1 = 4017, basis_2 = 3784, basis_3 = 3406, basis_4 = 2896;
-constexpr int32_t basis_5 = 2276, basis_6 = 1567, basis_7 = 799;
+// The exact transform's basis entries by name.
+constexpr int32_t basis_1 = jpeg_exact_basis[1], basis_2 = jpeg_exact_basis[2], basis_3 = jpeg_exact_basis[3];
+constexpr int32_t basis_4 = jpeg_exact_basis[4], basis_5 = jpeg_exact_basis[5], basis_6 = jpeg_exact_basis[6];
+constexpr int32_t basis_7 = jpeg_exact_basis[7];
 
 // One-dimensional exact transform of eight values spaced `step` apart into the
 // sums sum_u k[x][u] in[u]. Outputs x and 7 - x share the sums over the even and
@@ -157,7 +154,7 @@ void jpeg_prepare_quant_table(const uint16_t* zigzag_table, bool accelerated, in
 
 void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride) {
     if (only_dc(coefficients)) {
-        int32_t dc = dequantise(coefficients[0], quant[0], exact_limit);
+        int32_t dc = dequantise(coefficients[0], quant[0], jpeg_exact_limit);
         fill_block(out, stride, jpeg_clamp_sample(((dc + 4) >> 3) + 128));
     } else if (jpeg_vector_transform_available()) {
         jpeg_idct_exact_vector(coefficients, quant, out, stride);
@@ -167,7 +164,7 @@ void jpeg_idct_exact(const int16_t* coefficients, const int32_t* quant, uint8_t*
 }
 
 void jpeg_idct_exact_scalar(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride) {
-    const int32_t limit = exact_limit;
+    const int32_t limit = jpeg_exact_limit;
     int32_t in[64];
     dequantise_block(coefficients, quant, limit, in);
 
@@ -202,7 +199,7 @@ void jpeg_idct_exact_scalar(const int16_t* coefficients, const int32_t* quant, u
 // half level, the same trade the common fast decoders make.
 void jpeg_idct_fast(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride) {
     if (only_dc(coefficients)) {
-        int32_t dc = dequantise(coefficients[0], quant[0], fast_limit);
+        int32_t dc = dequantise(coefficients[0], quant[0], jpeg_fast_limit);
         fill_block(out, stride, jpeg_clamp_sample((dc >> 5) + 128));
     } else if (!jpeg_vector_transform_available() || !jpeg_idct_fast_vector(coefficients, quant, out, stride)) {
         jpeg_idct_fast_scalar(coefficients, quant, out, stride);
@@ -210,7 +207,7 @@ void jpeg_idct_fast(const int16_t* coefficients, const int32_t* quant, uint8_t* 
 }
 
 void jpeg_idct_fast_scalar(const int16_t* coefficients, const int32_t* quant, uint8_t* out, int stride) {
-    const int32_t limit = fast_limit;
+    const int32_t limit = jpeg_fast_limit;
     int32_t w[64];
     dequantise_block(coefficients, quant, limit, w);
     for (int c = 0; c < 8; ++c) {
@@ -239,10 +236,10 @@ const jpeg_colour_tables& jpeg_colour() {
         jpeg_colour_tables t{};
         for (int i = 0; i < 256; ++i) {
             int32_t c = i - 128;
-            t.r_cr[i] = (91881 * c + 32768) >> 16;   // 1.402
-            t.b_cb[i] = (116130 * c + 32768) >> 16;  // 1.772 (0x1C5A2)
-            t.g_cb[i] = -22554 * c;                  // 0.344136
-            t.g_cr[i] = -46802 * c + 32768;          // 0.714136, plus rounding
+            t.r_cr[i] = (jpeg_red_from_cr * c + 32768) >> 16;
+            t.b_cb[i] = (jpeg_blue_from_cb * c + 32768) >> 16;
+            t.g_cb[i] = jpeg_green_from_cb * c;
+            t.g_cr[i] = jpeg_green_from_cr * c + 32768;  // the rounding term of the green sum
         }
         for (int v = -256; v < 512; ++v) t.limit[256 + v] = jpeg_clamp_sample(v);
         return t;

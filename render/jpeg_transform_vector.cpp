@@ -3,7 +3,7 @@
 // scalar form, with the same rounding, so the pixels do not depend on which ran.
 #include "render/jpeg_transform.h"
 
-#include "render/jpeg_aan_steps.h"
+#include "render/jpeg_transform_steps.h"
 
 #include <array>
 #include <cstring>
@@ -20,10 +20,7 @@ struct block_lanes {
     lanes4 row[8][2];
 };
 
-// k[x][u] = C(u)/2 * cos((2x+1) u pi / 16) with 13 fractional bits, the same
-// entries the scalar transform uses.
-constexpr int32_t basis[8] = {0, 4017, 3784, 3406, 2896, 2276, 1567, 799};
-
+// The exact transform's matrix k[x][u]: each entry is a basis value with its sign.
 constexpr std::array<int32_t, 64> make_exact_basis() {
     std::array<int32_t, 64> k{};
     for (int x = 0; x < 8; ++x)
@@ -33,7 +30,7 @@ constexpr std::array<int32_t, 64> make_exact_basis() {
             if (m > 16) m = 32 - m;
             int sign = m > 8 ? -1 : 1;
             if (m > 8) m = 16 - m;
-            k[static_cast<std::size_t>(x * 8 + u)] = u == 0 ? basis[4] : sign * basis[m];
+            k[static_cast<std::size_t>(x * 8 + u)] = u == 0 ? jpeg_exact_basis[4] : sign * jpeg_exact_basis[m];
         }
     return k;
 }
@@ -160,7 +157,8 @@ struct chroma_lanes {
 VECTOR_CODE chroma_lanes chroma(lanes4 cb, lanes4 cr) {
     cb -= 128;
     cr -= 128;
-    return {(91881 * cr + 32768) >> 16, (-22554 * cb - 46802 * cr + 32768) >> 16, (116130 * cb + 32768) >> 16};
+    return {(jpeg_red_from_cr * cr + 32768) >> 16, (jpeg_green_from_cb * cb + jpeg_green_from_cr * cr + 32768) >> 16,
+            (jpeg_blue_from_cb * cb + 32768) >> 16};
 }
 
 // Four pixels as R, G, B and an opaque fourth byte.
@@ -184,9 +182,8 @@ VECTOR_CODE chroma_lanes widen_high(const chroma_lanes& c) {
 
 __attribute__((target("sse4.1"))) void jpeg_idct_exact_vector(const int16_t* coefficients, const int32_t* quant,
                                                               uint8_t* out, int stride) {
-    const int32_t limit = 4095;  // 8-bit samples never need more than 12 bits
     block_lanes in, columns, turned, rows;
-    dequantise(coefficients, quant, limit, in);
+    dequantise(coefficients, quant, jpeg_exact_limit, in);
     exact_pass<11, 0>(in, columns);  // keeps 2 fractional bits
     transpose(columns, turned);
     exact_pass<15, 128>(turned, rows);  // removes them and the basis's 13 bits, adds the level shift
@@ -196,9 +193,8 @@ __attribute__((target("sse4.1"))) void jpeg_idct_exact_vector(const int16_t* coe
 
 __attribute__((target("sse4.1"))) bool jpeg_idct_fast_vector(const int16_t* coefficients, const int32_t* quant,
                                                              uint8_t* out, int stride) {
-    const int32_t limit = 32767;  // as in the scalar form
     block_lanes b, turned;
-    dequantise(coefficients, quant, limit, b);
+    dequantise(coefficients, quant, jpeg_fast_limit, b);
     aan_pass(b);  // columns: inputs within the limit keep every product in 32 bits
     // The row pass keeps its products in 32 bits for inputs up to 65535; only
     // extreme coefficient patterns (corrupt or synthetic data) go past.

@@ -1,9 +1,27 @@
-// The butterflies of the one-dimensional scaled AAN inverse transform, written once
-// for the scalar transform (32-bit values, products in 64 bits) and the vector one
-// (four lanes, products within 32 bits); each supplies its own multiplication.
+// What the scalar and the vector inverse transforms share: the input limits, the
+// exact transform's basis, and the butterflies of the one-dimensional scaled AAN
+// transform (32-bit values with products in 64 bits, or four lanes with products
+// within 32 bits; each form supplies its own multiplication).
 #pragma once
 
 #include <cstdint>
+
+// Dequantised inputs are clamped to these. The exact transform's 8-bit samples never
+// need more than 12 bits; the fast one's entries carry 2 fractional bits and the
+// AAN factor (at most about 1.93).
+constexpr int32_t jpeg_exact_limit = 4095;
+constexpr int32_t jpeg_fast_limit = 32767;
+
+// Basis of the exact transform, k[x][u] = C(u)/2 * cos((2x+1) u pi / 16) with 13
+// fractional bits: every entry is one of these up to sign (k[x][0] = entry 4).
+constexpr int32_t jpeg_exact_basis[8] = {0, 4017, 3784, 3406, 2896, 2276, 1567, 799};
+
+// The JFIF colour conversion's factors with 16 fractional bits: what Cr adds to red,
+// Cb to blue, and Cb and Cr to green, for Cb and Cr taken about 128.
+constexpr int32_t jpeg_red_from_cr = 91881;     // 1.402
+constexpr int32_t jpeg_blue_from_cb = 116130;   // 1.772 (0x1C5A2)
+constexpr int32_t jpeg_green_from_cb = -22554;  // -0.344136
+constexpr int32_t jpeg_green_from_cr = -46802;  // -0.714136
 
 constexpr int32_t jpeg_aan_1_414 = 5793;   // 1.414213562, 12 fractional bits
 constexpr int32_t jpeg_aan_1_847 = 7568;   // 1.847759065
