@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct SDL_Window;
@@ -15,8 +16,9 @@ namespace gl_test {
 
 // Owns one window and its context; the context is current from construction to
 // destruction. Double buffered, RGBA8 with alpha, 24-bit depth. Construction
-// throws std::runtime_error when no window or context can be had (no DISPLAY,
-// no GL), which GoogleTest reports as a failure of the test that made it.
+// throws std::runtime_error when no window or current context can be had (no
+// DISPLAY, no GL) in two tries, which GoogleTest reports as a failure of the
+// test that made it; a first try that failed is said on standard error.
 // One context at a time per process; make one per test or per test suite.
 class GlTestContext {
 public:
@@ -40,6 +42,9 @@ public:
     static GLenum first_error();
 
 private:
+    std::string open(int width, int height);
+    void close();
+
     int width_;
     int height_;
     SDL_Window* window_ = nullptr;
