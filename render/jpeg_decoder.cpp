@@ -65,7 +65,7 @@ void jpeg_scan_decoder::fail(int code) {
     }
 }
 
-bool jpeg_scan_decoder::input_cut_short() const { return core_ && core_->input_padded(); }
+bool jpeg_scan_decoder::input_cut_short() const { return core_ && core_->cut_short(); }
 
 int jpeg_scan_decoder::prepare() {
     if (error_code) return -1;

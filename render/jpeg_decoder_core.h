@@ -63,7 +63,9 @@ public:
     bool rows_left() const { return rows_done_ < height; }
     const uint8_t* next_row(uint32_t& row_bytes);
     void release() { memory_.release(); }
-    bool input_padded() const { return input_.padded(); }
+    // True when the picture was not all there: the stream ran out, or a scan's
+    // data ended (at the end-of-image marker, say) before all of its blocks.
+    bool cut_short() const { return input_.padded() || data_ended_ || scan_cut_short_; }
 
     int width = 0;
     int height = 0;
@@ -92,6 +94,7 @@ private:
     int64_t decode_scan_blocks();
     void charge_scan_work(int64_t blocks);
     bool scan_data_spent() const;
+    int64_t end_scan_early(int64_t visited, int64_t blocks);
     void decode_mcu_row(int mcu_y);
     void decode_mcu(int mcu_x, int mcu_y);
     void next_restart_interval();
@@ -140,6 +143,7 @@ private:
     int restarts_left_ = 0;
     int next_restart_ = 0;
     bool data_ended_ = false;
+    bool scan_cut_short_ = false;  // a scan's data ended before its last blocks
     int64_t scan_work_ = 0;  // coefficient visits of the scans decoded so far
 
     uint8_t* row_buffer_ = nullptr;

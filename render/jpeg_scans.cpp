@@ -87,6 +87,9 @@ void jpeg_decoder_core::decode_mcu(int mcu_x, int mcu_y) {
 // every component, MCU by MCU, so the coefficients in use stay in the cache.
 void jpeg_decoder_core::decode_mcu_row(int mcu_y) {
     for (int x = 0; x < mcus_x_; ++x) {
+        // Every block takes at least one bit: data spent before an MCU means the
+        // scan ended early. It goes on with zero bits, as a truncated file does.
+        if (scan_data_spent()) scan_cut_short_ = true;
         for (int i = 0; i < component_count; ++i) {
             const jpeg_component& c = components_[static_cast<std::size_t>(i)];
             std::memset(c.coefficients, 0, static_cast<std::size_t>(c.h) * c.v * 64 * sizeof(int16_t));
@@ -106,6 +109,14 @@ bool jpeg_decoder_core::scan_data_spent() const {
     return reader_.exhausted() && !(marker >= marker_rst0 && marker < marker_rst0 + 8);
 }
 
+// A scan whose data is spent after `visited` of its `blocks`: cut short unless
+// the blocks left all lie in the end-of-band run under way, which needs no bits
+// of its own. Returns the blocks visited.
+int64_t jpeg_decoder_core::end_scan_early(int64_t visited, int64_t blocks) {
+    if (blocks - visited > eob_run_) scan_cut_short_ = true;
+    return visited;
+}
+
 void jpeg_decoder_core::decode_whole_scan() {
     start_scan();
     charge_scan_work(decode_scan_blocks());
@@ -119,9 +130,11 @@ int64_t jpeg_decoder_core::decode_scan_blocks() {
         // they are, so without restart intervals to count a run is passed at once.
         jpeg_component& c = components_[static_cast<std::size_t>(scan_.component[0])];
         bool runs_pass_at_once = progressive_ && scan_.ss > 0 && scan_.ah == 0 && restart_interval_ == 0;
+        const int64_t blocks = static_cast<int64_t>(c.scan_blocks_h) * c.scan_blocks_w;
         for (int by = 0; by < c.scan_blocks_h; ++by)
             for (int bx = 0; bx < c.scan_blocks_w;) {
-                if (scan_data_spent()) return static_cast<int64_t>(by) * c.scan_blocks_w + bx;
+                const int64_t visited = static_cast<int64_t>(by) * c.scan_blocks_w + bx;
+                if (scan_data_spent()) return end_scan_early(visited, blocks);
                 if (runs_pass_at_once && eob_run_ > 0) {
                     int passed = std::min(eob_run_, c.scan_blocks_w - bx);
                     eob_run_ -= passed;
@@ -132,7 +145,7 @@ int64_t jpeg_decoder_core::decode_scan_blocks() {
                 decode_block(c, block_at(c, bx, by));
                 ++bx;
             }
-        return static_cast<int64_t>(c.scan_blocks_h) * c.scan_blocks_w;
+        return blocks;
     }
     int blocks_per_mcu = 0;
     for (int i = 0; i < scan_.count; ++i) {
@@ -141,7 +154,9 @@ int64_t jpeg_decoder_core::decode_scan_blocks() {
     }
     for (int my = 0; my < mcus_y_; ++my)
         for (int mx = 0; mx < mcus_x_; ++mx) {
-            if (scan_data_spent()) return (static_cast<int64_t>(my) * mcus_x_ + mx) * blocks_per_mcu;
+            if (scan_data_spent())
+                return end_scan_early((static_cast<int64_t>(my) * mcus_x_ + mx) * blocks_per_mcu,
+                                      static_cast<int64_t>(mcus_y_) * mcus_x_ * blocks_per_mcu);
             next_restart_interval();
             decode_mcu(mx, my);
         }

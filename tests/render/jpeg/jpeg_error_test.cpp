@@ -283,6 +283,25 @@ TEST(JpegErrors, TruncatedFilesDecodeToTheEnd) {
     }
 }
 
+// A frame header that claims more than the scans hold: the data meets its end
+// marker long before the last blocks, which is said as a picture cut short (a
+// progressive file's scans may instead no longer decode at all: refused).
+TEST(JpegErrors, HeaderClaimingMoreThanTheDataIsCutShortOrRefused) {
+    for (int which = 0; which < 3; ++which) {
+        SCOPED_TRACE(which);
+        bytes_t claims = large(which);
+        const bool progressive = which == 1;
+        const std::size_t frame = payload_of(claims, progressive ? 0xC2 : 0xC0);
+        for (std::size_t i : {frame + 1, frame + 3}) claims[i] = 0x04, claims[i + 1] = 0x00;  // 1024
+        decoded_picture p = decode_jpeg(claims, true);
+        EXPECT_EQ(p.width, 1024);
+        if (progressive && p.error_code != 0) continue;
+        EXPECT_EQ(p.error_code, 0);
+        EXPECT_EQ(p.rows_read, 1024);
+        EXPECT_TRUE(p.cut_short);
+    }
+}
+
 // A stream that fails on its second read.
 class failing_stream : public jpeg_decoder_stream {
 public:
