@@ -5,6 +5,7 @@
 // In author mode it also pauses, seeks and loops, and holds the end instead.
 #include "timeline/frame_driver.h"
 
+#include "platform/file_report.h"
 #include "platform/fsound.h"
 #include "platform/show_random.h"
 #include "render/screen_passes.h"
@@ -18,7 +19,9 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -38,6 +41,14 @@ void end_show(bool close_sound) {
     delete state.part_slots[0];
     state.part_slots[0] = nullptr;
     services.exit_process(0);
+}
+
+// A music file cut short still plays what it holds; once, it is said how far.
+void say_if_music_short(sound_source& sound) {
+    const auto music = read_music(0, sound.length(driver_state().music_sample), sound.frequency(music_channel));
+    if (!music) return;
+    const std::string reason = short_music_reason(music->length);
+    if (!reason.empty()) report_file_problem(music_file, reason.c_str());
 }
 
 // The music starts with the FFT unit on; false when the process was told to end.
@@ -61,6 +72,7 @@ bool start_music() {
     sound.set_active(state.fft_unit, true);
     sound.play(FSOUND_FREE, state.music_sample);
     sound.set_position(music_channel, 0);
+    say_if_music_short(sound);
     return true;
 }
 
@@ -244,9 +256,24 @@ void keep_author_span() {
     }
 }
 
+// Loading takes a while (the music is decoded, the meshes read, the programs
+// built): one line when it starts and one when the show is ready to play.
+void say_loading() {
+    std::fprintf(stderr, "%s: loading the show\n", program_name());
+    std::fflush(stderr);
+}
+
+void say_loaded(std::chrono::steady_clock::time_point start) {
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::fprintf(stderr, "%s: loaded in %.2f s\n", program_name(), seconds);
+    std::fflush(stderr);
+}
+
 }  // namespace
 
 void demo_init() {
+    const auto loading_start = std::chrono::steady_clock::now();
+    say_loading();
     driver_record& state = driver_state();
     if (state.play_keys) load_key_states(state.key_states, "state.txt");
     if (state.asset_list) state.asset_list_stream.open("c://3dsjpglist4.txt");
@@ -264,6 +291,7 @@ void demo_init() {
     reset_pointer_for_show();
     state.drift_correction_start = state.drift_correction;
     skip_to_start();
+    say_loaded(loading_start);
 }
 
 void seek_show(double music_time) {

@@ -4,11 +4,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 double sample_count(uint32_t value) {
     double count = double(int32_t(value));
     if (count < 0.0) count += 4294967296.0;
     return count;
+}
+
+std::string short_music_reason(double length) {
+    if (length >= show_end_time) return "";
+    char text[96];
+    std::snprintf(text, sizeof text, "the music ends at %.0f s of the %.0f s the show needs", std::floor(length),
+                  show_end_time);
+    return text;
 }
 
 std::optional<music_reading> read_music(uint32_t position, uint32_t length, int frequency) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 constexpr double drift_gain = 0.1;              // share of the music lead added per frame
 constexpr double drift_cutoff_time = 230.0;     // no correction after this demo time
@@ -23,6 +24,10 @@ double sample_count(uint32_t value);
 
 // Reads the music clock; empty while the channel reports no frequency.
 std::optional<music_reading> read_music(uint32_t position, uint32_t length, int frequency);
+
+// Why a music of `length` seconds falls short of the show ("the music ends at
+// 149 s of the 291 s the show needs"); empty when it lasts the whole show.
+std::string short_music_reason(double length);
 
 // Applies the drift correction to a measured (already clamped) step. Clears
 // correction_on when the music has entered the last seconds of the sample.

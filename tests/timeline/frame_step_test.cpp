@@ -21,6 +21,14 @@ TEST(FrameStep, MusicReadingNeedsAFrequency) {
     EXPECT_EQ(music->length, 10.0);
 }
 
+// Music shorter than the show is said in whole seconds; the whole show is not.
+TEST(FrameStep, ShortMusicSaysHowFarItGoes) {
+    EXPECT_EQ(short_music_reason(149.9), "the music ends at 149 s of the 291 s the show needs");
+    EXPECT_EQ(short_music_reason(290.99), "the music ends at 290 s of the 291 s the show needs");
+    EXPECT_EQ(short_music_reason(show_end_time), "");
+    EXPECT_EQ(short_music_reason(298.0), "");
+}
+
 TEST(FrameStep, CorrectionEdges) {
     uint8_t on = 1;
     const music_reading early{101.0, 300.0};
