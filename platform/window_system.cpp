@@ -5,6 +5,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <csignal>
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -21,6 +22,26 @@ bool draws_nowhere(const char* driver) {
     if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return false;
     const char* asked = SDL_getenv("SDL_VIDEODRIVER");
     return asked == nullptr || std::strcmp(asked, driver) != 0;
+}
+
+// A closed terminal ends the show as Ctrl-C does, through its close path. SDL
+// turns SIGINT and SIGTERM into a quit event but leaves SIGHUP alone, so a
+// hang-up raises SIGTERM (raise is safe in a handler). Only where SDL handles
+// SIGTERM and nobody has taken SIGHUP yet.
+#ifdef SIGHUP
+void raise_terminate(int) { std::raise(SIGTERM); }
+#endif
+
+void close_on_hangup() {
+#ifdef SIGHUP
+    struct sigaction terminate {}, hangup {};
+    if (sigaction(SIGTERM, nullptr, &terminate) != 0 || sigaction(SIGHUP, nullptr, &hangup) != 0) return;
+    if (hangup.sa_handler != SIG_DFL || terminate.sa_handler == SIG_DFL || terminate.sa_handler == SIG_IGN) return;
+    struct sigaction raise_it {};
+    raise_it.sa_handler = raise_terminate;
+    sigemptyset(&raise_it.sa_mask);
+    sigaction(SIGHUP, &raise_it, nullptr);
+#endif
 }
 
 std::string no_display_problem() {
@@ -44,6 +65,7 @@ bool register_window_class(window_procedure_fn procedure) {
         start_problem = no_display_problem();
         return false;
     }
+    close_on_hangup();
     set_window_procedure(procedure);
     return true;
 }
