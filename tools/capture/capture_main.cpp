@@ -176,7 +176,9 @@ int run_video(const capture_options& o) {
     const bool encoded = encoder.finish();
     if (done < 0 || !encoded) {
         discard_file(file.part);
-        std::fprintf(stderr, "velmoria-capture: ffmpeg failed; %s was not written\n", out.string().c_str());
+        const std::string reason = folder_write_problem(fs::path(file.part).parent_path().string());
+        std::fprintf(stderr, "velmoria-capture: ffmpeg failed%s%s; %s was not written\n", reason.empty() ? "" : ": ",
+                     reason.c_str(), out.string().c_str());
         return 1;
     }
     if (o.slice.count > 0 && done < range.count) {
@@ -251,10 +253,9 @@ int run(const capture_options& options) {
     private_display display;
     if (!display.ensure(options.width, options.height)) return failed();
 
-    const auto start = clock::now();
     capture_session session(options.width, options.height, 1.0 / options.fps);
     if (!session.open()) return failed();
-    std::printf("loaded in %.2f s\n", std::chrono::duration<double>(clock::now() - start).count());
+    if (stop_requested()) return stop_exit_code();
 
     long index = 0;
     for (long frame : frames_to_capture(options)) {

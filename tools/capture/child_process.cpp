@@ -44,3 +44,10 @@ int run_program(const std::vector<std::string>& arguments, std::string* output) 
 }
 
 void keep_from_children(int descriptor) { fcntl(descriptor, F_SETFD, FD_CLOEXEC); }
+
+bool process_running(long pid) { return pid > 0 && (kill(pid_t(pid), 0) == 0 || errno == EPERM); }
+
+std::string machine_name() {
+    char name[256] = {};
+    return gethostname(name, sizeof name - 1) == 0 ? name : "";
+}

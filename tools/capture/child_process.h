@@ -12,3 +12,10 @@ int run_program(const std::vector<std::string>& arguments, std::string* output =
 
 // Keeps the descriptor from every program started from now on.
 void keep_from_children(int descriptor);
+
+// Whether a process with this id is running on this machine now (one of another
+// user's counts).
+bool process_running(long pid);
+
+// This machine's name, as the system gives it; empty when it gives none.
+std::string machine_name();

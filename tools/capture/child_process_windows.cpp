@@ -33,3 +33,18 @@ void keep_from_children(int descriptor) {
     const intptr_t handle = _get_osfhandle(descriptor);
     if (handle != -1) SetHandleInformation(HANDLE(handle), HANDLE_FLAG_INHERIT, 0);
 }
+
+bool process_running(long pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+}
+
+std::string machine_name() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof name;
+    return GetComputerNameA(name, &size) ? name : "";
+}

@@ -4,6 +4,7 @@
 #include "parts/part_start.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/capture_session.h"
+#include "tools/capture/progress_bar.h"
 #include "tools/capture/stop_signal.h"
 
 #include <GL/glew.h>
@@ -156,6 +157,7 @@ int run_bench(const capture_options& options) {
     const std::vector<double> times = bench_times(options.bench_frames);
     session.step_clocks_to(times.front() - 2 * step);
     session.draw_at(times.front() - step);
+    progress_printer progress(long(times.size()));
     for (double t : times) {
         if (stop_requested()) break;
         session.step_clocks_to(t - step);
@@ -166,7 +168,9 @@ int run_bench(const capture_options& options) {
         glFinish();
         frames.push_back(probe.finish_frame(stage_since(start)));
         frames.back().show_time = t;
+        progress.show(long(frames.size()), frames.size() == times.size());
     }
+    if (frames.size() < times.size()) progress.show(long(frames.size()), true);
     session.part()->probe = nullptr;
     std::fputs(bench_report(frames, timer_queries, options.width, options.height).c_str(), stdout);
     return 0;

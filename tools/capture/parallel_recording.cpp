@@ -2,6 +2,7 @@
 #include "tools/capture/parallel_recording.h"
 
 #include "tools/capture/progress_bar.h"
+#include "tools/capture/safe_output.h"
 #include "tools/capture/stop_signal.h"
 
 #include <algorithm>
@@ -155,7 +156,9 @@ int run_jobs(const capture_options& o, std::vector<job>& jobs) {
 
 // A new folder beside `out` for the slices; empty when none could be made.
 std::string slice_folder(const fs::path& out) {
-    std::string pattern = (out.parent_path() / ("." + out.filename().string() + ".slices-XXXXXX")).string();
+    remove_leftovers(out.parent_path().string());
+    const std::string stem = "." + out.filename().string() + ".slices-" + writer_mark() + "-XXXXXX";
+    std::string pattern = (out.parent_path() / stem).string();
     return mkdtemp(pattern.data()) ? pattern : "";
 }
 

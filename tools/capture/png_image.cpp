@@ -36,9 +36,19 @@ bool write_png(const std::string& path, const rgb_image& image) {
     png.width = static_cast<png_uint_32>(image.width);
     png.height = static_cast<png_uint_32>(image.height);
     png.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&png, part.c_str(), 0, image.pixels.data(), 0, nullptr)) {
-        std::fprintf(stderr, "velmoria-capture: cannot write %s: %s\n", path.c_str(), png.message);
-        discard_file(part);  // libpng removes it already; a file of ours either way
+    // Encoded in memory, then written by us: a failed write then has the
+    // system's reason ("No space left on device"), not libpng's "Write Error".
+    png_alloc_size_t size = 0;
+    std::vector<uint8_t> bytes;
+    bool encoded = png_image_write_get_memory_size(png, size, 0, image.pixels.data(), 0, nullptr) != 0;
+    if (encoded) {
+        bytes.resize(size);
+        encoded = png_image_write_to_memory(&png, bytes.data(), &size, 0, image.pixels.data(), 0, nullptr) != 0;
+    }
+    if (!encoded) problem = png.message;
+    if (!encoded || !write_file_bytes(part, bytes.data(), size, problem)) {
+        std::fprintf(stderr, "velmoria-capture: cannot write %s: %s\n", path.c_str(), problem.c_str());
+        discard_file(part);
         return false;
     }
     if (!replace_with(part, target, problem)) {

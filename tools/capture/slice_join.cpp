@@ -130,7 +130,8 @@ int join_slices(const join_request& r) {
     if (code != 0 || stop_requested()) {
         discard_file(part);
         if (stop_requested()) return stop_exit_code();
-        complain("ffmpeg failed");
+        const std::string reason = folder_write_problem(fs::path(part).parent_path().string());
+        complain(reason.empty() ? "ffmpeg failed" : "ffmpeg failed: " + reason);
         return 1;
     }
     if (!replace_with(part, out, problem)) {

@@ -1,4 +1,4 @@
-// The stop request set by SIGINT and SIGTERM.
+// The stop request set by SIGINT, SIGTERM and SIGHUP.
 #include "tools/capture/stop_signal.h"
 
 #include <SDL2/SDL.h>
@@ -23,6 +23,8 @@ void catch_stop_signals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal stops the run as Ctrl-C does, keeping what was made.
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 bool stop_requested() { return requested != 0; }

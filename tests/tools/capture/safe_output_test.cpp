@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -89,3 +90,47 @@ TEST(SafeOutput, ALinkToAFileIsWrittenThrough) {
 }
 
 }  // namespace
+
+namespace {
+
+// A process id that names no running process: a child that has ended.
+long ended_process() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    return long(child);
+}
+
+}  // namespace
+
+// What runs of this machine left when they were killed goes, said in one line;
+// a running writer's part, another machine's and other hidden files stay.
+TEST(SafeOutput, LeftoversOfEndedRunsAreRemovedOnce) {
+    const fs::path folder = fresh_folder("leftovers");
+    const std::string mark = writer_mark();
+    const std::string machine = mark.substr(mark.find('@') + 1);
+    const std::string dead = std::to_string(ended_process()) + "@" + machine;
+    const std::string alive = std::to_string(getppid()) + "@" + machine;
+    std::ofstream(folder / (".out.mp4.part-" + dead + "-0.mp4")) << "killed";
+    std::ofstream(folder / (".frame_00003.png.part-" + dead + "-7.png")) << "killed";
+    fs::create_directories(folder / (".clip.mp4.slices-" + dead + "-a1b2c3") / "inside");
+    std::ofstream(folder / (".out.mp4.part-" + alive + "-0.mp4")) << "still being written";
+    std::ofstream(folder / (".out.mp4.part-" + std::to_string(ended_process()) + "@other_machine-0.mp4")) << "shared";
+    std::ofstream(folder / ".notes.part-three") << "not ours";
+
+    testing::internal::CaptureStderr();
+    remove_leftovers(folder.string());
+    remove_leftovers(folder.string());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "velmoria-capture: removed 3 unfinished files left in " + folder.string() +
+                        " by runs that had ended\n");
+    EXPECT_EQ(entries_in(folder), 3);
+    EXPECT_TRUE(fs::exists(folder / (".out.mp4.part-" + alive + "-0.mp4")));
+    EXPECT_TRUE(fs::exists(folder / ".notes.part-three"));
+
+    // The tool's own temporary names carry the mark that makes them removable.
+    std::string problem;
+    const std::string part = temporary_beside((folder / "frame.png").string(), problem);
+    EXPECT_EQ(fs::path(part).filename().string().rfind(".frame.png.part-" + mark + "-", 0), 0u) << part;
+    discard_file(part);
+}
