@@ -3,7 +3,11 @@
 # tool of a sanitizer build: each case in a fresh copy of data/, two at a time, each
 # worker on an X server of its own. A case passes when the program ends with the
 # stated exit code and messages within the time limit, with no sanitizer report,
-# no process of its own left behind and no file of the case folder lost.
+# no process of its own left behind and no file of the case folder lost (but
+# those it says it removes, --removes ERE). A case's signal is sent when the
+# program has reached a state seen from outside: a line on its standard error or
+# output, or a file in its folder; a program that ends before that state was
+# seen fails its case.
 # Usage: run_faults.sh BUILD_DIR [FILTER]   (FILTER: an ERE on the case names)
 set -uo pipefail
 
@@ -47,10 +51,18 @@ fi
 work="$(mktemp -d /tmp/velmoria-faults.XXXXXX)"
 chmod 755 "$work"
 echo 0 >"$work/next"
+# Unmounts the file systems a case's setup mounted inside its folder.
+unmount_below() {
+  local target
+  for target in $(awk -v top="$1/" 'index($2, top) == 1 { print $2 }' /proc/self/mounts | sort -r); do
+    umount -l "$target" 2>/dev/null
+  done
+}
 finish() {
   local pid
   for pid in $(jobs -p) $(cat "$work"/server.* 2>/dev/null); do kill "$pid" 2>/dev/null; done
   wait 2>/dev/null
+  unmount_below "$work"
   rm -rf "$work"
 }
 trap finish EXIT
@@ -101,22 +113,46 @@ answer_boxes() {
   done
 }
 
+# Whether the state a signal waits for has been reached: "stderr:ERE" or
+# "stdout:ERE" (a line the program wrote), "file:PATH" (a file in the case's
+# data folder). Read with shell builtins alone, so the check costs no process.
+state_reached() {
+  local state="$1" case_root="$2" folder="$3" text=""
+  case "$state" in
+    stderr:* | stdout:*)
+      [[ -s "$case_root/${state%%:*}" ]] || return 1
+      text="$(<"$case_root/${state%%:*}")"
+      [[ "$text" =~ ${state#*:} ]]
+      ;;
+    file:*) [[ -e "$folder/${state#file:}" ]] ;;
+    *) return 1 ;;
+  esac
+}
+
 run_case() {
   local i="$1" display="$2"
   local case_root="$work/$i" folder="$work/$i/data"
-  local setup=() exit_wanted=0 patterns=() no_display=0 signal="" keeps=() envs=() as_user=0 checks=()
+  local setup=() exit_wanted=0 patterns=() out_patterns=() no_display=0 signal="" keeps=() envs=() as_user=0 checks=() removes=""
   eval "set -- ${specs[i]}"
   while [[ $# -gt 0 && "$1" != "--" ]]; do
     case "$1" in
       --setup) setup+=("$2"); shift 2 ;;
       --exit) exit_wanted="$2"; shift 2 ;;
       --stderr) patterns+=("$2"); shift 2 ;;
+      --stdout) out_patterns+=("$2"); shift 2 ;;
       --no-display) no_display=1; shift ;;
-      --signal) signal="$2"; shift 2 ;;
+      --signal)
+        signal="$2"
+        [[ "$signal" =~ ^[A-Z]+@(stderr:|stdout:|file:). ]] || {
+          echo "?|bad signal trigger '$signal' (NAME@stderr:ERE, NAME@stdout:ERE or NAME@file:PATH)" >"$case_root.result"
+          return
+        }
+        shift 2 ;;
       --keep) keeps+=("$2"); shift 2 ;;
       --env) envs+=("$2"); shift 2 ;;
       --as-user) as_user=1; shift ;;
       --check) checks+=("$2"); shift 2 ;;
+      --removes) removes="$2"; shift 2 ;;
       *) echo "?|bad case option $1" >"$case_root.result"; return ;;
     esac
   done
@@ -136,7 +172,9 @@ run_case() {
   chmod 777 "$folder"
   local step
   for step in "${setup[@]}"; do
-    if ! (cd "$folder" && sh -c "$step") >"$case_root/setup.log" 2>&1; then
+    if ! (cd "$folder" && VELMORIA_CAPTURE="$build/velmoria-capture" SDL_AUDIODRIVER=dummy sh -c "$step") \
+      >"$case_root/setup.log" 2>&1; then
+      unmount_below "$case_root"
       echo "-|setup failed: $(tr '\n' ' ' <"$case_root/setup.log")" >"$case_root.result"
       return
     fi
@@ -160,17 +198,13 @@ run_case() {
   (cd "$folder" && exec "${environment[@]}" "${user[@]}" "$program" "$@") \
     >"$case_root/stdout" 2>"$case_root/stderr" </dev/null &
   local pid=$!
-  local started signal_name="" signal_at=0 hung=0 next_answer=2000000 elapsed=0
+  local started signal_name="${signal%%@*}" signal_sent=0 hung=0 next_answer=2000000 elapsed=0
   started=$(now)
-  if [[ -n "$signal" ]]; then
-    signal_name="${signal%@*}"
-    signal_at=$(awk -v s="${signal#*@}" 'BEGIN { printf "%d", s * 1000000 }')
-  fi
   while kill -0 "$pid" 2>/dev/null; do
     elapsed=$(($(now) - started))
-    if [[ -n "$signal_name" ]] && ((elapsed >= signal_at)); then
+    if [[ -n "$signal" ]] && ((!signal_sent)) && state_reached "${signal#*@}" "$case_root" "$folder"; then
       kill -s "$signal_name" "$pid" 2>/dev/null
-      signal_name=""
+      signal_sent=1
     fi
     if ((!no_display && elapsed >= next_answer)); then
       answer_boxes "$pid" "$display"
@@ -181,7 +215,8 @@ run_case() {
       kill -KILL "$pid" 2>/dev/null
       break
     fi
-    sleep 0.1
+    # Short waits: a signal meant for a state lands while the program is in it.
+    sleep 0.02
   done
   wait "$pid"
   local code=$?
@@ -189,10 +224,14 @@ run_case() {
 
   local problems=()
   ((hung)) && problems+=("still running after ${time_limit} s")
+  [[ -n "$signal" ]] && ((!signal_sent)) && problems+=("ended before ${signal#*@} was seen; $signal_name never sent")
   [[ "$code" == "$exit_wanted" ]] || ((hung)) || problems+=("exit $code, not $exit_wanted")
   local pattern
   for pattern in "${patterns[@]}"; do
     grep -Eq -- "$pattern" "$case_root/stderr" || problems+=("stderr lacks /$pattern/")
+  done
+  for pattern in "${out_patterns[@]}"; do
+    grep -Eq -- "$pattern" "$case_root/stdout" || problems+=("stdout lacks /$pattern/")
   done
   if grep -Eq 'ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:|Sanitizer' "$case_root/stderr"; then
     problems+=("sanitizer report")
@@ -209,8 +248,13 @@ run_case() {
     problems+=("left running: ${names_left% }")
     for p in $left; do kill -KILL "$p" 2>/dev/null; done
   fi
-  local lost
+  local lost gone=""
   lost="$(cd "$folder" && while IFS= read -r f; do [[ -e "$f" || -L "$f" ]] || echo "$f"; done <"$case_root/files.before")"
+  if [[ -n "$removes" ]]; then
+    gone="$(grep -E -- "$removes" <<<"$lost")"
+    lost="$(grep -v -E -- "$removes" <<<"$lost")"
+    [[ -n "$gone" ]] || problems+=("nothing matching /$removes/ was removed")
+  fi
   [[ -z "$lost" ]] || problems+=("lost $(echo "$lost" | head -n3 | tr '\n' ' ')")
   for k in "${!keeps[@]}"; do
     (cd "$folder" && identity "${keeps[k]}") | cmp -s - "$case_root/keep.$k" || problems+=("${keeps[k]} changed")
@@ -227,6 +271,7 @@ run_case() {
     cp "$case_root/stderr" "$work/failed.$i.stderr"
   fi
   echo "$code|$outcome (${seconds} s)" >"$case_root.result"
+  unmount_below "$case_root"
   chmod -R u+rwX "$case_root" 2>/dev/null
   rm -rf "$case_root"
 }

@@ -95,6 +95,16 @@ wait_for_end() {
   return 124
 }
 
+# Waits up to $3 s for a line matching the ERE $2 in the file $1.
+wait_for_line() {
+  local file="$1" pattern="$2" limit=$(($3 * 5))
+  for ((i = 0; i < limit; i++)); do
+    grep -Eq -- "$pattern" "$file" 2>/dev/null && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 psnr_of() {
   ffmpeg -hide_banner -nostats -i "$1" -i "$2" -lavfi psnr -f null - 2>&1 | sed -n 's/.*average:\([^ ]*\).*/\1/p' | tail -n 1
 }
@@ -141,7 +151,12 @@ check_dialog_and_show() {
   pass "show window titled \" =   Velmoria - KRV 2010 = \""
   size="$(client_size "$show")"
   if [[ "$size" == 1280x720 ]]; then pass "client area 1280x720"; else fail "client area $size, not 1280x720"; fi
-  sleep 2
+  # Escape once the show plays: the driver says so when its loading is done.
+  if ! wait_for_line "$log" 'loaded in' 180; then
+    fail "the show did not finish loading: $(tail -n 3 "$log")"
+    kill "$pid" 2>/dev/null
+    return
+  fi
   xdotool key --window "$show" Escape
   wait_for_end "$pid" 60
   code=$?

@@ -91,6 +91,13 @@ for image in noise blob41b; do
   fault_for image truncated "textures/$image.jpg" 0 "file ends before its picture does" \
     "; the show goes on with the part that was read"
 done
+# A frame header that claims 8192 x 8192 over the data of a 256 x 256 picture:
+# the scan's data ends at the end-of-image marker long before its blocks do.
+claim_8192="off=\$(LC_ALL=C grep -obUaP '\\xff[\\xc0-\\xc2]' textures/blob41b.jpg | head -n 1 | cut -d: -f1) &&
+  printf '\\040\\000\\040\\000' | dd of=textures/blob41b.jpg bs=1 seek=\$((off + 5)) conv=notrunc status=none"
+fault "image blob41b.jpg claims more than its data holds" --setup "$claim_8192" --exit 0 \
+  --stderr '^velmoria-capture: textures/blob41b\.jpg: file ends before its picture does \(/.*\); the show goes on with the part that was read$' \
+  -- "${capture_run[@]}"
 # A picture followed by 2 GiB of zeros: decoded up to its end marker, the rest
 # never read.
 fault "image noise.jpg huge" --setup "truncate -s 2G textures/noise.jpg" --exit 0 -- "${capture_run[@]}"
