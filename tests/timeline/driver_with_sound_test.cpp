@@ -41,10 +41,21 @@ protected:
         std::filesystem::current_path(previous_folder);
     }
 
-    // Drives frames about every 10 ms for the given wall-clock seconds.
-    void run_for(double seconds) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (std::chrono::steady_clock::now() < end && rig.exits.empty()) {
+    // Drives frames about every 10 ms until the music has played to `music_time`
+    // (a generous 60 s at most: a loaded machine's audio thread may lag); whether
+    // it got there.
+    bool run_until_music_at(double music_time) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (app.music_time < music_time && std::chrono::steady_clock::now() < end && rig.exits.empty()) {
+            drive_frame();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return app.music_time >= music_time;
+    }
+
+    // Drives `count` frames about 10 ms apart.
+    void run_frames(int count) {
+        for (int i = 0; i < count && rig.exits.empty(); ++i) {
             drive_frame();
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
@@ -60,8 +71,9 @@ protected:
 TEST_F(DriverWithSound, DemoClockFollowsTheMusicAndItsSpectrum) {
     demo_init();
     ASSERT_TRUE(rig.exits.empty()) << (rig.messages.empty() ? "" : rig.messages[0]);
-    run_for(1.0);
+    ASSERT_TRUE(run_until_music_at(0.8));
     ASSERT_TRUE(rig.exits.empty());
+    run_frames(10);
     EXPECT_GT(app.frame_timing.demo_time, 0.8);
     EXPECT_NEAR(app.frame_timing.demo_time, app.music_time, 0.05);
 
@@ -72,11 +84,11 @@ TEST_F(DriverWithSound, DemoClockFollowsTheMusicAndItsSpectrum) {
 
 TEST_F(DriverWithSound, ClockKnockedASecondOffIsPulledBack) {
     demo_init();
-    run_for(0.3);
+    ASSERT_TRUE(run_until_music_at(0.3));
     app.frame_timing.demo_time += 1.0;
     drive_frame();
     EXPECT_GT(app.frame_timing.demo_time - app.music_time, 0.8);
-    run_for(1.2);  // about 100 frames, each taking a tenth of the gap away
+    run_frames(100);  // each frame takes a tenth of the gap away
     EXPECT_NEAR(app.frame_timing.demo_time, app.music_time, 0.05);
 }
 
@@ -85,11 +97,11 @@ TEST_F(DriverWithSound, ClockKnockedASecondOffIsPulledBack) {
 TEST_F(DriverWithSound, PauseHoldsTheMusicAndASeekSetsItExactly) {
     app.author = 1;
     demo_init();
-    run_for(0.3);
+    ASSERT_TRUE(run_until_music_at(0.3));
     pause_show(true);
     const double held = app.frame_timing.demo_time;
     EXPECT_EQ(FSOUND_GetCurrentPosition(0), seek_sample(held));
-    run_for(0.4);
+    run_frames(40);
     EXPECT_EQ(app.frame_timing.demo_time, held);
     EXPECT_EQ(FSOUND_GetCurrentPosition(0), seek_sample(held));
     const auto& spectrum = app.pointer_state.spectrum;
@@ -98,10 +110,11 @@ TEST_F(DriverWithSound, PauseHoldsTheMusicAndASeekSetsItExactly) {
 
     seek_show(3.0);
     EXPECT_EQ(FSOUND_GetCurrentPosition(0), 3u * 44100u);
-    run_for(0.2);
+    run_frames(20);
     EXPECT_NEAR(app.frame_timing.demo_time, 3.0, 1e-9);
     pause_show(false);
-    run_for(0.5);
+    ASSERT_TRUE(run_until_music_at(3.3));
+    run_frames(10);
     EXPECT_GT(app.frame_timing.demo_time, 3.3);
     EXPECT_NEAR(app.frame_timing.demo_time, app.music_time, 0.05);
 }

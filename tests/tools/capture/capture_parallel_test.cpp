@@ -165,10 +165,12 @@ TEST(CaptureParallel, InterruptEndsEveryJobAndLeavesNothing) {
         _exit(127);
     }
     ASSERT_GT(child, 0);
-    // Wait until both jobs draw, then stop as Ctrl-C does.
-    for (int i = 0; i < 600 && text_of(log_file).find(" frames ") == std::string::npos; ++i)
+    // Wait until the jobs draw and all six of their processes run (two jobs,
+    // each with its ffmpeg and Xvfb), then stop as Ctrl-C does.
+    for (int i = 0; i < 1200 && text_of(log_file).find(" frames ") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    for (int i = 0; i < 1200 && processes_marked(mark).size() < 6; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_GE(processes_marked(mark).size(), 6u) << "two jobs, each with its ffmpeg and Xvfb";
     kill(child, SIGINT);
     int status = 0;

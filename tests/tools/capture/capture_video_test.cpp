@@ -65,10 +65,11 @@ TEST(CaptureVideo, InterruptLeavesAPlayableFile) {
         _exit(127);
     }
     ASSERT_GT(child, 0);
-    // Wait until frames are flowing, then stop as Ctrl-C does.
-    for (int i = 0; i < 600 && text_of(log_file).find(" frames ") == std::string::npos; ++i)
+    // Wait until a frame has gone to ffmpeg (the first progress line follows
+    // it), then stop as Ctrl-C does.
+    for (int i = 0; i < 1200 && text_of(log_file).find(" frames ") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_NE(text_of(log_file).find(" frames "), std::string::npos) << text_of(log_file);
     kill(child, SIGINT);
     int status = 0;
     waitpid(child, &status, 0);
