@@ -28,7 +28,7 @@ struct Route {
 
 enum Bus { drums_bus = 0, ducked_bus = 1, piano_bus = 2, cymbal_bus = 3, bus_count = 4 };
 
-// Levels of the sampled buses, and how far apart the piano's echoes sit.
+// Levels of the sampled buses and of the piano's echoes.
 constexpr double piano_gain = 3.0, cymbal_gain = 1.0, echo_wet = 0.3;
 
 // The low end (kick, bass, impact) stays in the middle; the rest is spread.

@@ -218,3 +218,32 @@ TEST(Render, SameScoreGivesTheSameSamples) {
 
 }  // namespace
 }  // namespace compose
+
+namespace compose {
+namespace {
+
+// Correlation of the two channels after four one-pole low-passes at `cutoff` (0: none).
+double channel_correlation(const Mix& m, double from, double to, double cutoff) {
+  const double k = cutoff > 0 ? 1 - std::exp(-2 * 3.14159265358979 * cutoff / sample_rate) : 1.0;
+  double l[4] = {}, r[4] = {}, ll = 0, rr = 0, lr = 0;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(to * sample_rate); ++i) {
+    double x = m.left[i], y = m.right[i];
+    for (int stage = 0; stage < 4; ++stage) x = l[stage] += (x - l[stage]) * k, y = r[stage] += (y - r[stage]) * k;
+    if (i >= static_cast<std::size_t>(from * sample_rate)) ll += x * x, rr += y * y, lr += x * y;
+  }
+  return lr / std::sqrt(ll * rr);
+}
+
+TEST(Render, WideAboveTheBassAndMonoInIt) {
+  std::vector<NoteEvent> score = compose_score();
+  score.erase(std::remove_if(score.begin(), score.end(), [](const NoteEvent& e) { return e.start_beat > 40; }),
+              score.end());
+  Mix mix = render_mix(score, 20.0);  // the intro's piano and pad, then the first beats
+  const double all = channel_correlation(mix, 4.0, 20.0, 0.0), low = channel_correlation(mix, 15.0, 20.0, 80.0);
+  std::printf("left/right correlation %.3f, below 80 Hz %.3f\n", all, low);
+  EXPECT_LT(all, 0.85);
+  EXPECT_GT(low, 0.98) << "the kick and the sub stay in the middle";
+}
+
+}  // namespace
+}  // namespace compose
