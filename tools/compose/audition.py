@@ -2,7 +2,7 @@
 # The measured listening test behind the choice of soundfont: renders single piano
 # notes dry through libfluidsynth from each candidate font (and reads WAVs of other
 # voices) and prints onset, decay, brightness, velocity response and stereo width.
-# Usage: tools/compose/audition.py [extra.wav ...]  (WAV: one 4 s note per file)
+# Needs python3-numpy. Usage: tools/compose/audition.py [extra.wav ...]  (one note per WAV)
 import ctypes, os, sys, time, wave
 import numpy as np
 
