@@ -22,8 +22,7 @@ def render_notes(path):
     fs.new_fluid_synth.argtypes = [ctypes.c_void_p]
     fs.fluid_settings_setnum.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_double]
     fs.fluid_settings_setint.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    for name in ("fluid_synth_sfload",):
-        getattr(fs, name).argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    fs.fluid_synth_sfload.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
     fs.fluid_synth_noteon.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int]
     fs.fluid_synth_noteoff.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int]
     fs.fluid_synth_write_float.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_void_p, ctypes.c_int,
@@ -64,7 +63,6 @@ def figures(lr):
     env = np.sqrt(np.convolve(mono ** 2, np.ones(441) / 441, mode="same")) + 1e-12  # 10 ms RMS
     peak = int(np.argmax(env[: RATE]))
     level = 20 * np.log10(env / env[peak])
-    onset = np.argmax(level > -20) / RATE
     held = level[peak: 3 * RATE]
     drop = np.argmax(held < -20) / RATE if (held < -20).any() else float("inf")
     head = mono[peak: peak + RATE // 2]
@@ -73,8 +71,7 @@ def figures(lr):
     above = 10 * np.log10(spectrum[freqs > 2000].sum() / spectrum.sum())
     l, r = lr[0][: 3 * RATE], lr[1][: 3 * RATE]
     corr = float(np.dot(l, r) / np.sqrt(np.dot(l, l) * np.dot(r, r) + 1e-30))
-    return {"peak_db": 20 * np.log10(env[peak]), "attack_ms": 1000 * (peak / RATE - onset) + 1000 * onset * 0,
-            "to_peak_ms": 1000 * peak / RATE, "minus20_s": drop, "above2k_db": above, "corr": corr}
+    return {"peak_db": 20 * np.log10(env[peak]), "to_peak_ms": 1000 * peak / RATE, "minus20_s": drop, "above2k_db": above, "corr": corr}
 
 
 def report(name, notes):
