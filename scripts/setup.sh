@@ -19,6 +19,7 @@ if [[ "$mode" == all ]]; then
     libgtest-dev libgmock-dev libbenchmark-dev mesa-utils
     xvfb xauth xdotool x11-utils libxrandr-dev
     libjpeg-turbo-progs lame sox ffmpeg parallel rsync openssl
+    libfluidsynth-dev musescore-general-soundfont
     clang libclang-rt-14-dev libfreetype-dev fonts-dejavu-core imagemagick
     dpkg-dev lintian desktop-file-utils appstream
     mingw-w64 wine64 unzip

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <deque>
 
+#include "tools/compose/filters.h"
 #include "tools/compose/prng.h"
 #include "tools/compose/voices.h"
 
@@ -14,16 +15,6 @@ namespace compose {
 namespace {
 
 constexpr double pi = 3.14159265358979323846;
-
-struct Biquad {
-  double b0, b1, b2, a1, a2;
-  double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-  double tick(double x) {
-    double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-    x2 = x1, x1 = x, y2 = y1, y1 = y;
-    return y;
-  }
-};
 
 Biquad high_shelf_stage() {
   const double f0 = 1681.974450955533, gain_db = 3.999843853973347, q = 0.7071752369554196;

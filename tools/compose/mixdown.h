@@ -1,6 +1,7 @@
-// Renders the score into a stereo mix: each note becomes a clip placed at its music
-// time on one of the buses (drums, side-chained synths, piano), which are then joined
-// with a ping-pong delay on the piano and a shared reverb.
+// Renders the score into a stereo mix: the synthesised notes become clips placed at
+// their music time on the drum and side-chained synth buses, the piano and crash are
+// played by FluidSynth, and the buses are joined with a ping-pong delay on the piano,
+// a reverb for the synthesised voices and a presence EQ.
 #pragma once
 
 #include <vector>
@@ -14,7 +15,8 @@ struct Mix {
   std::size_t frames() const { return left.size(); }
 };
 
-// Renders music time [0, seconds). Events starting later are skipped.
+// Renders music time [0, seconds). Events starting later are skipped. Throws
+// std::runtime_error when the sampled instruments cannot be played (no soundfont).
 Mix render_mix(const std::vector<NoteEvent>& score, double seconds);
 
 }  // namespace compose

@@ -8,7 +8,6 @@
 #include <cstdio>
 
 #include "tools/compose/music_clock.h"
-#include "tools/compose/voices.h"
 
 namespace compose {
 
@@ -29,6 +28,11 @@ std::vector<Timed> melody_notes(const std::vector<NoteEvent>& score) {
     }
   std::sort(notes.begin(), notes.end(), [](const Timed& a, const Timed& b) { return a.start < b.start; });
   return notes;
+}
+
+double piano_decay_time(int pitch) { return std::clamp(11.0 * std::pow(2.0, -(pitch - 48) / 14.0), 1.0, 16.0); }
+double piano_damper(double since_start, double seconds) {
+  return since_start > seconds ? std::exp(-(since_start - seconds) / 0.09) : 1.0;
 }
 
 double approach(double from, double to, double smoothing) {
@@ -72,6 +76,14 @@ std::vector<CurveKey> smooth(const std::vector<CurveKey>& raw, double level_gain
 }
 
 }  // namespace
+
+double piano_level(double since_start, double seconds, int pitch, double velocity) {
+  if (since_start < 0) return 0;
+  double rate = 6.91 / piano_decay_time(pitch);
+  double body = 0.55 * std::exp(-rate * 3.0 * since_start) + 0.45 * std::exp(-rate * 0.6 * since_start);
+  double attack = std::min(1.0, since_start / 0.004);
+  return std::pow(velocity, 1.5) * attack * body * piano_damper(since_start, seconds);
+}
 
 // Smoothing takes the tops off the short piano attacks, so the loudness is scaled
 // once more to let the smoothed curve use the whole range up to 1.

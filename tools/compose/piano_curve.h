@@ -17,6 +17,10 @@ struct CurveKey {
   double x, y;
 };
 
+// The loudness envelope the curve gives a piano note (0..1 times velocity^1.5): a
+// two-stage decay that is slower for low notes, and the damper at note-off.
+double piano_level(double since_start, double seconds, int pitch, double velocity);
+
 std::vector<CurveKey> piano_curve(const std::vector<NoteEvent>& score, int key_count);
 
 // The point-file text: the key count, then one "x y z" line per key.

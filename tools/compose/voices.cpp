@@ -1,6 +1,6 @@
-// Synthesis of every instrument of the soundtrack: additive piano, detuned-saw pads,
-// sub bass, plucks, and synthesised drums (pitch-swept kick, noise clap, metallic
-// hats and crash), a noise riser and a low impact.
+// Synthesis of the soundtrack's electronic instruments: detuned-saw pads, sub bass,
+// plucks, and synthesised drums (pitch-swept kick, noise clap, metallic hats), a
+// noise riser and a low impact. The piano and the crash are sampled (sampled.h).
 #include "tools/compose/voices.h"
 
 #include <algorithm>
@@ -64,7 +64,7 @@ class Saw {
   double phase_, step_;
 };
 
-// Six detuned square waves: the metallic body of hats and cymbals.
+// Six detuned square waves: the metallic body of the hats.
 class Metal {
  public:
   double tick() {
@@ -104,73 +104,12 @@ void set_frame(Clip& clip, std::size_t i, double left, double right) {
   clip.right[i] = static_cast<float>(right);
 }
 
-double piano_decay_time(int pitch) { return std::clamp(11.0 * std::pow(2.0, -(pitch - 48) / 14.0), 1.0, 16.0); }
-double piano_damper(double since_start, double seconds) {
-  return since_start > seconds ? std::exp(-(since_start - seconds) / 0.09) : 1.0;
-}
-
 }  // namespace
 
 Clip::Clip(double seconds)
     : left(static_cast<std::size_t>(std::max(seconds, 0.01) * sample_rate)), right(left.size()) {}
 
 double note_frequency(int pitch) { return 440.0 * std::pow(2.0, (pitch - 69) / 12.0); }
-
-double piano_level(double since_start, double seconds, int pitch, double velocity) {
-  if (since_start < 0) return 0;
-  double rate = 6.91 / piano_decay_time(pitch);
-  double body = 0.55 * std::exp(-rate * 3.0 * since_start) + 0.45 * std::exp(-rate * 0.6 * since_start);
-  double attack = std::min(1.0, since_start / 0.004);
-  return std::pow(velocity, 1.5) * attack * body * piano_damper(since_start, seconds);
-}
-
-Clip piano_note(double seconds, int pitch, double velocity, std::uint64_t seed) {
-  Clip clip(seconds + 0.75);
-  const std::size_t n = clip.frames();
-  std::vector<double> mono(n, 0.0);
-  const double f0 = note_frequency(pitch);
-  const double inharmonicity = 0.00015 * std::pow(2.0, (pitch - 60) / 24.0);
-  const double rate = 6.91 / piano_decay_time(pitch);
-  double norm = 0;
-  for (int k = 1; k <= 20; ++k) {
-    double fk = k * f0 * std::sqrt(1 + inharmonicity * k * k);
-    if (fk > 9000) break;
-    double ak = std::pow(k, -0.9) * std::exp(-(k - 1) * (0.55 - 0.3 * velocity)) *
-                (0.3 + 0.7 * std::fabs(std::sin(pi * k / 7.3)));
-    norm += ak;
-    double fast = std::exp(-rate * 3.0 * (1 + 0.3 * (k - 1)) * dt);
-    double slow = std::exp(-rate * 0.6 * (1 + 0.3 * (k - 1)) * dt);
-    double ef = 0.55 * ak, es = 0.45 * ak;
-    // Two strings a fraction of a cent apart, run as rotating phasors.
-    double w1 = 2 * pi * fk * 1.0003 * dt, w2 = 2 * pi * fk * 0.9997 * dt;
-    double c1 = std::cos(w1), s1 = std::sin(w1), c2 = std::cos(w2), s2 = std::sin(w2);
-    double x1 = 1, y1 = 0, x2 = 1, y2 = 0;
-    for (std::size_t i = 0; i < n && ef + es > 1e-5 * ak; ++i) {
-      mono[i] += (ef + es) * 0.5 * (y1 + y2);
-      double t1 = x1 * c1 - y1 * s1;
-      y1 = x1 * s1 + y1 * c1;
-      x1 = t1;
-      double t2 = x2 * c2 - y2 * s2;
-      y2 = x2 * s2 + y2 * c2;
-      x2 = t2;
-      ef *= fast;
-      es *= slow;
-    }
-  }
-  Prng noise(seed);
-  double hammer = 0;
-  const double amplitude = std::pow(velocity, 1.5) / norm;
-  const double pan = std::clamp((pitch - 62) / 36.0, -0.6, 0.6);
-  const double gl = std::sqrt(0.5 * (1 - pan)), gr = std::sqrt(0.5 * (1 + pan));
-  for (std::size_t i = 0; i < n; ++i) {
-    double t = i * dt;
-    hammer += (noise.bipolar() - hammer) * (0.1 + 0.25 * velocity);
-    double v = (mono[i] + hammer * 0.12 * velocity * std::exp(-t / 0.006)) * amplitude * piano_damper(t, seconds);
-    set_frame(clip, i, v * gl, v * gr);
-  }
-  shape_edges(clip, 0.003, 0.02);
-  return clip;
-}
 
 Clip pad_note(double seconds, int pitch, double velocity, std::uint64_t seed) {
   Clip clip(seconds + 1.8);
@@ -189,8 +128,8 @@ Clip pad_note(double seconds, int pitch, double velocity, std::uint64_t seed) {
       fr.set(cutoff * 1.05, 0.8);
     }
     double a = saws[0].tick(), b = saws[1].tick(), c = saws[2].tick();
-    fl.tick(0.85 * a + 0.6 * b + 0.35 * c);
-    fr.tick(0.35 * a + 0.6 * b + 0.85 * c);
+    fl.tick(a + 0.35 * b);  // the outer saws apart on the two sides: a wide pad
+    fr.tick(c + 0.35 * b);
     double env = t < 0.5 ? 0.5 - 0.5 * std::cos(pi * t / 0.5) : 1.0;
     if (t > seconds) env *= std::exp(-(t - seconds) / 0.35);
     double g = 0.22 * velocity * env;
@@ -276,7 +215,7 @@ Clip clap_hit(double velocity, std::uint64_t seed) {
     if (t >= 0.028) env = std::max(env, std::exp(-(t - 0.028) / 0.11));
     double na = a.bipolar(), nb = b.bipolar();
     band_l.tick(na);
-    band_r.tick(0.75 * na + 0.25 * nb);
+    band_r.tick(nb);  // independent noise per side: a wide clap
     phase += 185 * dt;
     double body = std::sin(2 * pi * phase) * 0.35 * std::exp(-t / 0.045);
     set_frame(clip, i, (band_l.band * 1.6 * env + body) * velocity, (band_r.band * 1.6 * env + body) * velocity);
@@ -301,26 +240,6 @@ Clip hat_hit(double velocity, bool open, std::uint64_t seed) {
     set_frame(clip, i, v * 0.8, v);
   }
   shape_edges(clip, 0.0005, 0.02);
-  return clip;
-}
-
-Clip crash_hit(double velocity, std::uint64_t seed) {
-  Clip clip(3.5);
-  Prng a(seed), b(seed + 7);
-  Metal metal;
-  Svf ring, hiss_l, hiss_r;
-  ring.set(7000, 1.0);
-  hiss_l.set(4500, 0.7);
-  hiss_r.set(4600, 0.7);
-  for (std::size_t i = 0; i < clip.frames(); ++i) {
-    double t = i * dt;
-    ring.tick(metal.tick());
-    hiss_l.tick(a.bipolar());
-    hiss_r.tick(b.bipolar());
-    double env = std::exp(-t / 0.9) * velocity * 0.35;
-    set_frame(clip, i, (0.6 * hiss_l.high + 0.4 * ring.band) * env, (0.6 * hiss_r.high + 0.4 * ring.band) * env);
-  }
-  shape_edges(clip, 0.002, 0.05);
   return clip;
 }
 

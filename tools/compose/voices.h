@@ -1,5 +1,5 @@
-// The instruments: each renders one note into a short stereo clip that the mixer
-// places on the timeline. All envelopes start and end at zero, so note boundaries
+// The synthesised instruments: each renders one note into a short stereo clip that
+// the mixer places on the timeline. All envelopes start and end at zero, so note boundaries
 // never click.
 #pragma once
 
@@ -18,12 +18,6 @@ struct Clip {
 
 double note_frequency(int pitch);
 
-// Piano: inharmonic partials with two slightly detuned strings, a two-stage decay
-// and a damper at note-off. `piano_level` is the loudness envelope of such a note
-// (0..1 times velocity), the one the piano curve reads.
-Clip piano_note(double seconds, int pitch, double velocity, std::uint64_t seed);
-double piano_level(double since_start, double seconds, int pitch, double velocity);
-
 Clip pad_note(double seconds, int pitch, double velocity, std::uint64_t seed);
 Clip bass_note(double seconds, int pitch, double velocity);
 Clip pluck_note(double seconds, int pitch, double velocity, std::uint64_t seed);
@@ -32,7 +26,6 @@ Clip pluck_note(double seconds, int pitch, double velocity, std::uint64_t seed);
 Clip kick_hit(double velocity, int pitch);
 Clip clap_hit(double velocity, std::uint64_t seed);
 Clip hat_hit(double velocity, bool open, std::uint64_t seed);
-Clip crash_hit(double velocity, std::uint64_t seed);
 Clip riser_sweep(double seconds, double velocity, std::uint64_t seed);
 Clip boom_hit(double velocity);
 
