@@ -224,7 +224,7 @@ run_case() {
 
   local problems=()
   ((hung)) && problems+=("still running after ${time_limit} s")
-  [[ -n "$signal" ]] && ((!signal_sent)) && problems+=("ended before ${signal#*@} was seen; $signal_name never sent")
+  [[ -n "$signal" ]] && ((!signal_sent)) && problems+=("ended before ${signal#*@} was seen, so $signal_name was never sent")
   [[ "$code" == "$exit_wanted" ]] || ((hung)) || problems+=("exit $code, not $exit_wanted")
   local pattern
   for pattern in "${patterns[@]}"; do
