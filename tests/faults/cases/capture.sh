@@ -98,7 +98,7 @@ fault "SIGTERM during a benchmark" --signal "TERM@$first_frame" --exit 143 \
 
 # A run killed outright leaves its hidden part behind; the next run into the
 # folder removes it, as its writer has gone, and says so.
-killed_video="timeout 120 sh -c '\"\$VELMORIA_CAPTURE\" --video out.mp4 --size 64x36 --fps 10 --from 0 --to 60 2>first.log & p=\$!; until grep -q \" frames \" first.log; do kill -0 \$p || exit 1; sleep 0.1; done; kill -KILL \$p; wait \$p; exit 0' && rm first.log && ls -A | grep -q '^\.out\.mp4\.part-'"
+killed_video="timeout 240 sh -c '\"\$VELMORIA_CAPTURE\" --video out.mp4 --size 64x36 --fps 10 --from 0 --to 60 2>first.log & p=\$!; until grep -q \" frames \" first.log; do kill -0 \$p || exit 1; sleep 0.1; done; kill -KILL \$p; wait \$p; exit 0' && rm first.log && ls -A | grep -q '^\.out\.mp4\.part-'"
 fault "a killed run's part file is removed by the next run" --setup "$killed_video" --exit 0 \
   --removes '^\./\.out\.mp4\.part-' \
   --stderr 'removed 1 unfinished file left in /.*/data by runs that had ended' \
