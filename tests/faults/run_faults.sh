@@ -268,8 +268,8 @@ run_case() {
 
   local outcome="ok"
   if ((${#problems[@]})); then
-    outcome="$(IFS=';'; echo "${problems[*]}")"
-    outcome="FAIL: ${outcome//;/; }"
+    outcome="$(printf '%s; ' "${problems[@]}")"
+    outcome="FAIL: ${outcome%; }"
     cp "$case_root/stderr" "$work/failed.$i.stderr"
   fi
   echo "$code|$outcome (${seconds} s)" >"$case_root.result"
