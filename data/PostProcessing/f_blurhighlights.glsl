@@ -1,17 +1,24 @@
-// Highlight pass at quarter size: keeps what is brighter than a threshold and blurs
-// it with a 5 x 5 Gaussian (25 taps, separable-equivalent weights 1 4 6 4 1) over
-// the full-size scene colour in texture2d_1. The result feeds the final pass's bloom.
+// Highlight pass at quarter size: keeps what is brighter than a threshold, with a
+// soft knee so that highlights fade into the bloom instead of switching on, and
+// blurs it with a 5 x 5 Gaussian (25 taps, separable-equivalent weights 1 4 6 4 1)
+// over the full-size scene colour in texture2d_1 (encoded as sqrt(c / 4)). The
+// result, encoded the same way, feeds the final pass's bloom.
 #version 120
 
 uniform sampler2D texture2d_1;
 
-const float threshold = 0.7;
-const float spread = 0.0045;  // tap spacing in texture space, about one quarter-size texel
+const float threshold = 1.0;  // linear scene value where the bloom starts in earnest
+const float knee = 0.5;       // half width of the soft knee, as a share of the threshold
+const float spread = 0.006;   // tap spacing in texture space, about one and a half quarter-size texels
 
 vec3 bright_part(vec2 uv) {
-    vec3 c = texture2D(texture2d_1, uv).rgb;
-    float luminance = dot(c, vec3(0.2126, 0.7152, 0.0722));
-    return c * smoothstep(threshold, threshold + 0.25, luminance);
+    vec3 e = texture2D(texture2d_1, uv).rgb;
+    vec3 c = e * e * 4.0;
+    float brightness = max(c.r, max(c.g, c.b));
+    float soft = threshold * knee;
+    float curve = clamp(brightness - threshold + soft, 0.0, 2.0 * soft);
+    curve = curve * curve / (4.0 * soft + 1e-4);
+    return c * max(curve, brightness - threshold) / max(brightness, 1e-4);
 }
 
 void main() {
@@ -25,5 +32,5 @@ void main() {
             sum += bright_part(uv + offset) * weights[x] * weights[y];
         }
     }
-    gl_FragColor = vec4(sum / 256.0, 1.0);
+    gl_FragColor = vec4(sqrt(clamp(sum / 256.0 * 0.25, 0.0, 1.0)), 1.0);
 }
