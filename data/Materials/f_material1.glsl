@@ -1,13 +1,16 @@
 // Scene material, fragment stage. The choreography's flat colour names a material,
-// which is lit in linear light by the section's palette:
+// which is lit in linear light by the section's palette (both worked out in the
+// vertex stage):
 // - Yellow is gold, red a lacquer under a clear coat, cyan and green enamels, white
 //   and pale grey a pale stone, mid grey (the figure) titanium, near-black a dark
 //   satin graphite. Metals have a coloured specular and no diffuse.
-// - Shading is energy-conserving GGX with Schlick Fresnel and Smith visibility, from
-//   three directional lights fixed in the view: a warm key (upper right, in front),
-//   a rim behind the objects and a dim fill from below; the ambient is a hemisphere
-//   of the section's sky and ground. Reflections come from a procedural environment
-//   of the same sky: a horizon gradient, soft light bands and the key's disc.
+// - Shading is energy-conserving GGX with Schlick Fresnel and Smith visibility.
+//   Three directional lights are fixed in the view: a warm key (upper right, in
+//   front) with a GGX lobe, a rim behind the objects and a dim fill from below,
+//   both diffuse; the ambient is a hemisphere of the section's sky and ground.
+//   Reflections come from a procedural environment of the same sky: a horizon
+//   gradient, soft light bands and lobes round the key and the rim (the rim's
+//   highlight and a clear coat's sharper gloss are in these reflections).
 // - Panels with grooves at three scales (faded out where they would alias) vary the
 //   albedo and roughness per plate, and the noise normal map (texture2d_1) adds grain
 //   to the normal, so large surfaces break up near and far.
@@ -15,7 +18,8 @@
 //   bright; their rims glow, brighter with the music ("DSP"). "NoBreak" 1 keeps the
 //   surface whole. "Mode": 0 plain, 1 the figure's thin-film sheen, 2 emissive.
 // - "PosY"/"PP" (the piano note) and "PositionY" (the camera's height) place a warm
-//   band of light along the height of the scene; "fttime" picks the palette.
+//   band of light along the height of the scene; "fttime" turns the sheen and the
+//   emissive pulse.
 // Outputs: colour to the first buffer, encoded as sqrt(c / 4) so that the 8-bit
 // target keeps dark detail and two stops of highlight; to the second, what the
 // ambient-occlusion pass reads: view-space normal * 0.5 + 0.5 and view distance / 30.
@@ -38,45 +42,20 @@ varying vec3 world_normal;
 varying vec3 view_position;
 varying vec3 view_normal;
 varying vec4 projected;
+// From the vertex stage: the section's palette and the material the colour names.
+varying vec3 sky_colour;
+varying vec3 ground_colour;
+varying vec3 key_colour;
+varying vec3 rim_colour;
+varying vec3 base_albedo;
+varying vec3 surface;  // metal, roughness, clear coat
 
 const float far_plane = 30.0;
 const float pi = 3.14159265;
-const vec3 key_direction = vec3(0.48, 0.62, 0.62);   // normalised below
-const vec3 rim_direction = vec3(-0.42, 0.38, -0.82);
-const vec3 fill_direction = vec3(-0.55, -0.55, 0.63);
-
-// --- The section's palette ------------------------------------------------------
-// sky: the upper hemisphere and the reflections; ground: the lower; key and rim:
-// the two lights. The same times and hues as the haze of the combine pass.
-vec3 sky_colour;
-vec3 ground_colour;
-vec3 key_colour;
-vec3 rim_colour;
-
-void blend_palette(float t, float at, vec3 sky, vec3 ground, vec3 key, vec3 rim) {
-    float w = smoothstep(at, at + 2.0, t);
-    sky_colour = mix(sky_colour, sky, w);
-    ground_colour = mix(ground_colour, ground, w);
-    key_colour = mix(key_colour, key, w);
-    rim_colour = mix(rim_colour, rim, w);
-}
-
-void choose_palette(float t) {
-    sky_colour = vec3(0.06, 0.20, 0.42);   // the shaft: azure with an amber key
-    ground_colour = vec3(0.035, 0.025, 0.02);
-    key_colour = vec3(1.0, 0.70, 0.42);
-    rim_colour = vec3(0.30, 0.70, 1.00);
-    blend_palette(t, 40.5, vec3(0.36, 0.19, 0.07), vec3(0.02, 0.03, 0.05), vec3(1.0, 0.82, 0.58), vec3(0.18, 0.55, 0.95));
-    blend_palette(t, 85.0, vec3(0.07, 0.11, 0.32), vec3(0.02, 0.02, 0.035), vec3(0.86, 0.90, 1.0), vec3(1.0, 0.42, 0.28));
-    blend_palette(t, 103.0, vec3(0.22, 0.08, 0.34), vec3(0.035, 0.02, 0.03), vec3(1.0, 0.66, 0.46), vec3(0.30, 0.95, 0.82));
-    blend_palette(t, 168.0, vec3(0.42, 0.10, 0.05), vec3(0.02, 0.03, 0.05), vec3(1.0, 0.86, 0.62), vec3(0.22, 0.68, 1.00));
-    blend_palette(t, 185.0, vec3(0.05, 0.09, 0.38), vec3(0.03, 0.02, 0.02), vec3(1.0, 0.78, 0.42), vec3(0.85, 0.32, 1.00));
-    blend_palette(t, 229.0, vec3(0.03, 0.26, 0.28), vec3(0.03, 0.02, 0.015), vec3(1.0, 0.62, 0.34), vec3(0.60, 0.95, 1.00));
-    blend_palette(t, 258.0, vec3(0.04, 0.05, 0.14), vec3(0.01, 0.01, 0.02), vec3(1.0, 0.76, 0.52), vec3(0.50, 0.60, 1.00));
-    // The key warms and the rim swells a little with the music.
-    float drive = clamp(DSP, 0.0, 2.0);
-    rim_colour *= 1.0 + 0.35 * drive;
-}
+// The lights' directions in view space, unit length.
+const vec3 key_direction = vec3(0.4802, 0.6202, 0.6202);
+const vec3 rim_direction = vec3(-0.4214, 0.3813, -0.8228);
+const vec3 fill_direction = vec3(-0.5495, -0.5495, 0.6294);
 
 // --- Surface coordinates, openings, panels ----------------------------------------
 
@@ -159,33 +138,12 @@ struct material {
     float coat;      // strength of a clear coat over the base
 };
 
-material material_of(vec3 c) {
-    float luma = dot(c, vec3(0.2126, 0.7152, 0.0722));
-    float yellow = smoothstep(0.45, 0.85, min(c.r, c.g) - c.b);
-    float red = smoothstep(0.45, 0.8, c.r - max(c.g, c.b));
-    float cyan = smoothstep(0.45, 0.8, min(c.g, c.b) - c.r);
-    float green = smoothstep(0.3, 0.5, c.g - max(c.r, c.b)) * (1.0 - cyan);
-    float saturated = max(max(yellow, red), max(cyan, green));
-    float dark = (1.0 - smoothstep(0.18, 0.32, luma)) * (1.0 - saturated);
-    float pale = smoothstep(0.55, 0.7, luma) * (1.0 - saturated);
-    float grey = max(1.0 - saturated - dark - pale, 0.0);  // mid grey: titanium
-
-    material m;
-    // Neutral colours keep a trace of their hue; dark ones are graphite.
-    m.albedo = dark * (c * 0.35 + 0.018) + pale * mix(vec3(0.62, 0.58, 0.52), c * 0.7, 0.4)
-             + grey * mix(vec3(0.58, 0.57, 0.56), c, 0.6);
-    m.albedo += yellow * vec3(1.0, 0.70, 0.28) + red * vec3(0.50, 0.025, 0.015)
-              + cyan * vec3(0.015, 0.28, 0.36) + green * vec3(0.10, 0.36, 0.16);
-    m.metal = yellow + grey;
-    m.rough = dark * 0.34 + pale * 0.62 + grey * 0.30 + yellow * 0.26 + red * 0.42 + cyan * 0.30 + green * 0.34;
-    m.coat = red + cyan * 0.7 + dark * 0.5 + green * 0.5;
-    return m;
-}
-
 // --- Light -----------------------------------------------------------------------
 
 vec3 fresnel(vec3 f0, float cosine) {
-    return f0 + (1.0 - f0) * pow(clamp(1.0 - cosine, 0.0, 1.0), 5.0);
+    float x = clamp(1.0 - cosine, 0.0, 1.0);
+    float x2 = x * x;
+    return f0 + (1.0 - f0) * (x2 * x2 * x);
 }
 
 // GGX distribution with Smith-Schlick visibility, times n.l (the radiance scale).
@@ -212,52 +170,48 @@ vec3 environment(vec3 r, float rough) {
     float sharp = 1.0 - rough;
     float bands = smoothstep(0.55 - 0.4 * rough, 1.0, sin(up * 7.0 + r.x * 2.2 + 1.3)) * sharp;
     c += sky_colour * bands * 1.8;
-    c += key_colour * pow(max(dot(r, normalize(key_direction)), 0.0), mix(256.0, 12.0, rough)) * (1.5 + 4.0 * sharp);
-    c += rim_colour * pow(max(dot(r, normalize(rim_direction)), 0.0), mix(64.0, 6.0, rough)) * 0.8;
+    // Lobes around the lights as exp2(k (cos - 1)), close to pow(cos, 0.69 k) near the light.
+    c += key_colour * exp2(mix(180.0, 8.0, rough) * (dot(r, key_direction) - 1.0)) * (1.5 + 4.0 * sharp);
+    c += rim_colour * exp2(mix(44.0, 4.0, rough) * (dot(r, rim_direction) - 1.0)) * 1.6;
     return c;
 }
 
-// One directional light on a material: diffuse (dielectrics only) plus specular,
-// with a clear coat over both.
+// One directional light on a material: diffuse (dielectrics only) plus specular.
+// A clear coat shows in the sharper reflection of the environment (see shade).
 vec3 direct(vec3 n, vec3 v, vec3 l, vec3 light, material m, vec3 f0) {
     float vh;
     float lobe = specular_lobe(n, v, l, max(m.rough, 0.05), vh);
     vec3 f = fresnel(f0, vh);
     float nl = max(dot(n, l), 0.0);
     vec3 diffuse = m.albedo * (1.0 - m.metal) * (1.0 - f) * nl;
-    vec3 result = (diffuse + f * lobe) * light;
-    if (m.coat > 0.0) {
-        float coat_vh;
-        float coat_lobe = specular_lobe(n, v, l, 0.12, coat_vh);
-        result += light * coat_lobe * fresnel(vec3(0.04), coat_vh) * m.coat;
-    }
-    return result;
+    return (diffuse + f * lobe) * light;
 }
 
 vec3 shade(vec3 n, vec3 v, material m, float cavity) {
     vec3 f0 = mix(vec3(0.04), m.albedo, m.metal);
-    vec3 key = normalize(key_direction);
-    vec3 rim = normalize(rim_direction);
-    vec3 fill = normalize(fill_direction);
-    vec3 c = direct(n, v, key, key_colour * 3.8, m, f0);
-    c += direct(n, v, rim, rim_colour * 2.4, m, f0);
-    c += direct(n, v, fill, mix(ground_colour, sky_colour, 0.5) * 0.8, m, f0);
+    vec3 c = direct(n, v, key_direction, key_colour * 3.8, m, f0);
+    // The rim lights the diffuse part directly; its highlight is the rim's lobe in
+    // the environment.
+    c += m.albedo * (1.0 - m.metal) * max(dot(n, rim_direction), 0.0) * rim_colour * 2.4;
+    // The fill is soft: diffuse only.
+    float fill = max(dot(n, fill_direction), 0.0);
+    c += m.albedo * (1.0 - m.metal) * fill * mix(ground_colour, sky_colour, 0.5) * 0.8;
 
     float nv = max(dot(n, v), 0.0);
     vec3 hemisphere = mix(ground_colour, sky_colour, 0.5 + 0.5 * n.y);
-    vec3 f_ambient = fresnel(f0, nv) * (1.0 - 0.6 * m.rough);
     c += m.albedo * (1.0 - m.metal) * hemisphere * 0.6 * cavity;
+    // One look-up of the environment serves the base and the coat: a coated
+    // surface sees it sharper.
     vec3 r = reflect(-v, n);
+    vec3 seen = environment(r, mix(m.rough, 0.08, clamp(m.coat, 0.0, 1.0)));
     // Metals see the environment's light more than its hue, so gold stays gold.
-    vec3 seen = environment(r, m.rough);
     seen = mix(seen, vec3(dot(seen, vec3(0.2126, 0.7152, 0.0722))), 0.5 * m.metal);
-    c += seen * f_ambient * cavity;
-    c += environment(r, 0.08) * fresnel(vec3(0.04), nv) * m.coat * cavity;
+    vec3 weight = fresnel(f0, nv) * (1.0 - 0.6 * m.rough) + fresnel(vec3(0.04), nv) * m.coat;
+    c += seen * weight * cavity;
     return c;
 }
 
 void main() {
-    choose_palette(fttime);
     vec2 coordinates = surface_coordinates();
     float rim_glow = cut_openings(coordinates);
 
@@ -266,7 +220,7 @@ void main() {
     float distance_to_eye = length(view_position);
     vec3 to_eye = -view_position / max(distance_to_eye, 1e-4);
 
-    material m = material_of(gl_Color.rgb);
+    material m = material(base_albedo, surface.x, surface.y, surface.z);
     vec3 panels = panel_pattern(coordinates);
     float grime = texture2D(texture2d_1, coordinates * 0.11).b;
     m.albedo *= mix(0.72, 1.08, grime) * mix(1.0, panels.x, 0.75 + 0.25 * m.metal);
@@ -279,11 +233,13 @@ void main() {
     if (Mode == 1) {  // thin-film sheen at grazing angles, on neutral colours only
         float neutral = 1.0 - smoothstep(0.2, 0.5, max(gl_Color.r, max(gl_Color.g, gl_Color.b))
                                                  - min(gl_Color.r, min(gl_Color.g, gl_Color.b)));
-        float grazing = pow(clamp(1.0 - dot(n, to_eye), 0.0, 1.0), 3.0);
+        float edge = clamp(1.0 - dot(n, to_eye), 0.0, 1.0);
+        float grazing = edge * edge * edge;
         vec3 film = 0.5 + 0.5 * cos(vec3(0.0, 2.1, 4.2) + grazing * 5.0 + fttime * 0.2);
         colour += film * grazing * rim_colour * 0.6 * neutral;
     } else if (Mode == 2) {  // emissive: a glowing core with a bright rim
-        float grazing = pow(clamp(1.0 - dot(n, to_eye), 0.0, 1.0), 2.0);
+        float edge = clamp(1.0 - dot(n, to_eye), 0.0, 1.0);
+        float grazing = edge * edge;
         vec3 glow = mix(gl_Color.rgb, vec3(0.35, 0.65, 1.0), 0.5);
         colour = glow * (0.9 + 0.25 * sin(fttime * 2.0)) * (0.7 + 0.5 * panels.x)
                + vec3(0.5, 0.8, 1.4) * grazing;

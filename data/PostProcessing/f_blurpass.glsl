@@ -1,6 +1,6 @@
 // Final composite into the window, in linear light until the end: depth of field
 // from the scene depth, a restrained chromatic aberration that opens on the beat
-// ("DSP2"), bloom from the quarter-size highlight image (near and wide), the
+// ("DSP2"), bloom from the quarter-size highlight image, the
 // music's exposure flash ("DSP") and beat pulse, the ACES filmic curve (Narkowicz's
 // fit), a grade per section of the show (slope and power, then saturation),
 // display gamma, a cos^4-like vignette that breathes with the beat and fine,
@@ -63,47 +63,50 @@ vec3 aberration(vec2 uv, vec3 colour, float amount) {
     return colour;
 }
 
-vec3 bloom(vec2 uv) {
-    vec3 near = highlights(uv);
-    vec3 wide = highlights(uv + vec2(0.018, 0.03)) + highlights(uv - vec2(0.018, 0.03))
-              + highlights(uv + vec2(0.03, -0.018)) + highlights(uv - vec2(0.03, -0.018));
-    return near * 0.6 + wide * 0.12;
-}
-
 vec3 aces(vec3 x) {
     return clamp(x * (2.51 * x + 0.03) / (x * (2.43 * x + 0.59) + 0.14), 0.0, 1.0);
 }
 
-// The grade of each section: slope, power and saturation, blended over
-// two seconds at its start (the same times as the palettes).
+// The grade of each section: slope, power and saturation, starting at
+// `section_starts` (show time) and blended from the previous one over two seconds
+// (the same times as the palettes).
+const float section_starts[8] = float[8](0.0, 40.5, 85.0, 103.0, 168.0, 185.0, 229.0, 258.0);
+const vec3 slopes[8] = vec3[8](
+    vec3(1.06, 1.02, 1.0),    // the shaft: teal shadows, warm highlights
+    vec3(1.08, 1.0, 0.92),    // dusk
+    vec3(1.0, 1.02, 1.08),    // between the wings
+    vec3(1.06, 0.98, 1.06),   // the figures
+    vec3(1.1, 1.0, 0.95),     // the fall
+    vec3(1.02, 1.0, 1.08),    // the replay
+    vec3(1.06, 1.02, 0.98),   // the descent
+    vec3(1.0, 1.0, 1.04));    // the credits
+const vec3 powers[8] = vec3[8](
+    vec3(1.08, 1.04, 0.98), vec3(1.0, 1.04, 1.1), vec3(1.06, 1.02, 0.96), vec3(1.02, 1.06, 1.0),
+    vec3(0.98, 1.04, 1.06), vec3(1.04, 1.02, 0.96), vec3(1.06, 1.0, 1.0), vec3(1.0, 1.0, 0.98));
+const float saturations[8] = float[8](1.05, 0.95, 1.0, 1.0, 0.95, 1.0, 1.0, 1.0);
+
 vec3 slope;
 vec3 power;
 float saturation;
 
-void blend_grade(float t, float at, vec3 s, vec3 p, float sat) {
-    float w = smoothstep(at, at + 2.0, t);
-    slope = mix(slope, s, w);
-    power = mix(power, p, w);
-    saturation = mix(saturation, sat, w);
-}
-
 void choose_grade(float t) {
-    slope = vec3(1.06, 1.02, 1.0);   // the shaft: teal shadows, warm highlights
-    power = vec3(1.08, 1.04, 0.98);
-    saturation = 1.05;
-    blend_grade(t, 40.5, vec3(1.08, 1.0, 0.92), vec3(1.0, 1.04, 1.1), 0.95);  // dusk
-    blend_grade(t, 85.0, vec3(1.0, 1.02, 1.08), vec3(1.06, 1.02, 0.96), 1.0);    // wings
-    blend_grade(t, 103.0, vec3(1.06, 0.98, 1.06), vec3(1.02, 1.06, 1.0), 1.0); // figures
-    blend_grade(t, 168.0, vec3(1.1, 1.0, 0.95), vec3(0.98, 1.04, 1.06), 0.95); // the fall
-    blend_grade(t, 185.0, vec3(1.02, 1.0, 1.08), vec3(1.04, 1.02, 0.96), 1.0);    // replay
-    blend_grade(t, 229.0, vec3(1.06, 1.02, 0.98), vec3(1.06, 1.0, 1.0), 1.0); // descent
-    blend_grade(t, 258.0, vec3(1.0, 1.0, 1.04), vec3(1.0, 1.0, 0.98), 1.0);     // credits
+    int i = 0;
+    for (int k = 1; k < 8; ++k)
+        if (t >= section_starts[k]) i = k;
+    int before = i > 0 ? i - 1 : 0;
+    float w = smoothstep(section_starts[i], section_starts[i] + 2.0, t);
+    slope = mix(slopes[before], slopes[i], w);
+    power = mix(powers[before], powers[i], w);
+    saturation = mix(saturations[before], saturations[i], w);
 }
 
-vec3 grade(vec3 c) {
-    c = pow(c * slope, power);
+// The grade and the display gamma in one power: slope and saturation in linear
+// light, then the section's power over 2.2.
+vec3 grade_to_display(vec3 c) {
+    c *= slope;
     float luma = dot(c, vec3(0.2126, 0.7152, 0.0722));
-    return max(mix(vec3(luma), c, saturation), 0.0);
+    c = max(mix(vec3(luma), c, saturation), 0.0);
+    return pow(c, power / 2.2);
 }
 
 float grain(vec2 uv) {
@@ -121,13 +124,12 @@ void main() {
     vec3 colour = depth_of_field(uv, credits ? 0.0 : 1.0);
     float beat = credits ? 0.0 : smoothstep(0.3, 1.4, pulse);
     if (beat > 0.0) colour = aberration(uv, colour, beat);
-    colour += bloom(uv) * (0.7 + 0.6 * pulse);
+    colour += highlights(uv) * (0.85 + 0.7 * pulse);
 
     float flash = credits ? 0.0 : clamp(DSP, 0.0, 1.0) * 0.6;
     float exposure = base_exposure * (1.0 + 0.1 * pulse + flash) * exp2(clamp(Limit, -6.0, 6.0) * 0.5);
     choose_grade(fttime);
-    colour = grade(aces(colour * exposure));
-    colour = pow(colour, vec3(1.0 / 2.2));
+    colour = grade_to_display(aces(colour * exposure));
     colour = mix(colour, colour * colour * (3.0 - 2.0 * colour), print_contrast);  // a gentle print S-curve
 
     vec2 centred = (uv - 0.5) * vec2(1.0, 0.82);

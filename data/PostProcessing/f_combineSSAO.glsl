@@ -3,7 +3,7 @@
 // the light scattered toward the rim light's glow, so that distant surfaces melt
 // into the void. Where nothing was drawn the void itself is drawn: a gradient from
 // the section's sky to its ground, the rim light's glow with shafts around it, and
-// slow clouds of three scales made from the noise texture.
+// slow clouds of two scales made from the noise texture.
 // During the credits (fttime > 260) the lines are added unblurred and unhazed to
 // the void, so that they stay crisp and a fading line sinks into it.
 // Inputs: texture2d_1 scene colour (encoded as sqrt(c / 4), the same on output),
@@ -25,7 +25,7 @@ const float near_plane = 0.1;
 const float far_plane = 30.0;
 const int tap_count = 12;
 const float credits_start = 260.0;
-const vec3 rim_direction = vec3(-0.42, 0.38, -0.82);  // as in the material
+const vec3 rim_direction = vec3(-0.4214, 0.3813, -0.8228);  // as in the material, unit length
 const vec2 lens = vec2(0.74, 0.42);  // half extents of the view at unit distance
 
 float linear_depth(vec2 uv) {
@@ -44,37 +44,45 @@ vec2 kernel_tap(int i) {
 }
 
 // The haze of each section (its upper colour, its lower colour and its glow),
-// blended over two seconds at its start; the same hues as the material's palette.
+// starting at `section_starts` (show time) and blended from the previous one over
+// two seconds; the same times and hues as the material's palette.
+const float section_starts[8] = float[8](0.0, 40.5, 85.0, 103.0, 168.0, 185.0, 229.0, 258.0);
+const vec3 haze_highs[8] = vec3[8](
+    vec3(0.05, 0.16, 0.34),    // the shaft, looking up
+    vec3(0.30, 0.15, 0.05),    // dusk, looking down
+    vec3(0.05, 0.08, 0.24),    // between the wings
+    vec3(0.17, 0.06, 0.28),    // the figures
+    vec3(0.34, 0.07, 0.035),   // the fall
+    vec3(0.04, 0.07, 0.30),    // the replay
+    vec3(0.02, 0.20, 0.22),    // the descent
+    vec3(0.035, 0.045, 0.13)); // the credits
+const vec3 haze_lows[8] = vec3[8](
+    vec3(0.008, 0.012, 0.025), vec3(0.012, 0.014, 0.03), vec3(0.006, 0.006, 0.014), vec3(0.012, 0.006, 0.016),
+    vec3(0.008, 0.012, 0.025), vec3(0.012, 0.008, 0.01), vec3(0.012, 0.008, 0.006), vec3(0.004, 0.004, 0.01));
+const vec3 glows[8] = vec3[8](
+    vec3(0.30, 0.70, 1.00), vec3(1.0, 0.62, 0.30), vec3(1.0, 0.45, 0.32), vec3(0.30, 0.95, 0.82),
+    vec3(1.0, 0.55, 0.25), vec3(0.85, 0.35, 1.00), vec3(1.0, 0.62, 0.34), vec3(0.45, 0.55, 1.00));
+
 vec3 haze_high;
 vec3 haze_low;
 vec3 glow_colour;
 
-void blend_haze(float t, float at, vec3 high, vec3 low, vec3 glow) {
-    float w = smoothstep(at, at + 2.0, t);
-    haze_high = mix(haze_high, high, w);
-    haze_low = mix(haze_low, low, w);
-    glow_colour = mix(glow_colour, glow, w);
-}
-
 void choose_haze(float t) {
-    haze_high = vec3(0.05, 0.16, 0.34);   // the shaft, looking up
-    haze_low = vec3(0.008, 0.012, 0.025);
-    glow_colour = vec3(0.30, 0.70, 1.00);
-    blend_haze(t, 40.5, vec3(0.30, 0.15, 0.05), vec3(0.012, 0.014, 0.03), vec3(1.0, 0.62, 0.30));  // dusk
-    blend_haze(t, 85.0, vec3(0.05, 0.08, 0.24), vec3(0.006, 0.006, 0.014), vec3(1.0, 0.45, 0.32)); // wings
-    blend_haze(t, 103.0, vec3(0.17, 0.06, 0.28), vec3(0.012, 0.006, 0.016), vec3(0.30, 0.95, 0.82)); // figures
-    blend_haze(t, 168.0, vec3(0.34, 0.07, 0.035), vec3(0.008, 0.012, 0.025), vec3(1.0, 0.55, 0.25)); // the fall
-    blend_haze(t, 185.0, vec3(0.04, 0.07, 0.30), vec3(0.012, 0.008, 0.01), vec3(0.85, 0.35, 1.00)); // replay
-    blend_haze(t, 229.0, vec3(0.02, 0.20, 0.22), vec3(0.012, 0.008, 0.006), vec3(1.0, 0.62, 0.34)); // descent
-    blend_haze(t, 258.0, vec3(0.035, 0.045, 0.13), vec3(0.004, 0.004, 0.01), vec3(0.45, 0.55, 1.00)); // credits
+    int i = 0;
+    for (int k = 1; k < 8; ++k)
+        if (t >= section_starts[k]) i = k;
+    int before = i > 0 ? i - 1 : 0;
+    float w = smoothstep(section_starts[i], section_starts[i] + 2.0, t);
+    haze_high = mix(haze_highs[before], haze_highs[i], w);
+    haze_low = mix(haze_lows[before], haze_lows[i], w);
+    glow_colour = mix(glows[before], glows[i], w);
 }
 
 // Smooth value noise from the 1024-texel noise texture: bilinear look-ups of
-// about 16, 40 and 100 texels across the picture.
+// about 16 and 50 texels across the picture.
 float clouds(vec2 uv) {
-    float c = texture2D(texture2d_random, uv * 0.016).r * 0.5;
-    c += texture2D(texture2d_random, uv * 0.04 + 0.37).g * 0.3;
-    c += texture2D(texture2d_random, uv * 0.1 + 0.71).b * 0.2;
+    float c = texture2D(texture2d_random, uv * 0.016).r * 0.62;
+    c += texture2D(texture2d_random, uv * 0.05 + 0.37).g * 0.38;
     return c;
 }
 
@@ -84,14 +92,15 @@ vec3 view_ray(vec2 uv) {
 
 // The void seen along the ray through uv.
 vec3 backdrop(vec2 uv, vec3 ray) {
-    vec3 sun = normalize(rim_direction);
+    vec3 sun = rim_direction;
     float toward = max(dot(ray, sun), 0.0);
     vec3 c = mix(haze_low, haze_high, smoothstep(-0.45, 0.5, ray.y + 0.25 * ray.x));
 
-    // Shafts: the angle around the glow picks a streak of the noise.
+    // Shafts: the direction around the glow picks a streak of the noise, read on a
+    // circle about 300 texels round.
     vec2 across = ray.xy - sun.xy * dot(ray, sun);
-    float angle = atan(across.y, across.x + 1e-5);
-    float shafts = texture2D(texture2d_random, vec2(angle * 0.025, fttime * 0.0004)).r;
+    vec2 around = across * inversesqrt(dot(across, across) + 1e-8);
+    float shafts = texture2D(texture2d_random, around * 0.05 + vec2(0.5, fttime * 0.0004)).r;
     shafts = smoothstep(0.3, 1.0, shafts);
 
     vec2 drift = vec2(fttime * 0.011, fttime * 0.023);
