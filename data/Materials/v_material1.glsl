@@ -29,29 +29,30 @@ varying vec3 surface;  // metal, roughness, clear coat
 // the two lights. One entry per section of the show, starting at `section_starts`
 // (show time), blended from the previous one over two seconds; the same times and
 // hues as the haze of the combine pass.
-const float section_starts[8] = float[8](0.0, 40.5, 85.0, 103.0, 168.0, 185.0, 229.0, 258.0);
-const vec3 skies[8] = vec3[8](
+const float section_starts[9] = float[9](0.0, 40.5, 85.0, 103.0, 118.0, 168.0, 185.0, 229.0, 258.0);
+const vec3 skies[9] = vec3[9](
     vec3(0.06, 0.20, 0.42),   // the shaft: azure with an amber key
     vec3(0.36, 0.19, 0.07),   // dusk: amber gold with a teal rim
     vec3(0.07, 0.11, 0.32),   // between the wings: indigo with a coral rim
+    vec3(0.26, 0.07, 0.14),   // the upper mesh: rose copper with a cyan rim
     vec3(0.22, 0.08, 0.34),   // the figures: violet with a mint rim
     vec3(0.42, 0.10, 0.05),   // the fall: crimson with a blue rim
     vec3(0.05, 0.09, 0.38),   // the replay: ultramarine with a magenta rim
     vec3(0.03, 0.26, 0.28),   // the descent: teal with an orange key
     vec3(0.04, 0.05, 0.14));  // the credits: night blue
-const vec3 grounds[8] = vec3[8](
-    vec3(0.035, 0.025, 0.02), vec3(0.02, 0.03, 0.05), vec3(0.02, 0.02, 0.035), vec3(0.035, 0.02, 0.03),
+const vec3 grounds[9] = vec3[9](
+    vec3(0.035, 0.025, 0.02), vec3(0.02, 0.03, 0.05), vec3(0.02, 0.02, 0.035), vec3(0.02, 0.03, 0.04), vec3(0.035, 0.02, 0.03),
     vec3(0.02, 0.03, 0.05), vec3(0.03, 0.02, 0.02), vec3(0.03, 0.02, 0.015), vec3(0.01, 0.01, 0.02));
-const vec3 keys[8] = vec3[8](
-    vec3(1.0, 0.70, 0.42), vec3(1.0, 0.82, 0.58), vec3(0.86, 0.90, 1.0), vec3(1.0, 0.66, 0.46),
+const vec3 keys[9] = vec3[9](
+    vec3(1.0, 0.70, 0.42), vec3(1.0, 0.82, 0.58), vec3(0.86, 0.90, 1.0), vec3(1.0, 0.84, 0.68), vec3(1.0, 0.66, 0.46),
     vec3(1.0, 0.86, 0.62), vec3(1.0, 0.78, 0.42), vec3(1.0, 0.62, 0.34), vec3(1.0, 0.76, 0.52));
-const vec3 rims[8] = vec3[8](
-    vec3(0.30, 0.70, 1.00), vec3(0.18, 0.55, 0.95), vec3(1.0, 0.42, 0.28), vec3(0.30, 0.95, 0.82),
+const vec3 rims[9] = vec3[9](
+    vec3(0.30, 0.70, 1.00), vec3(0.18, 0.55, 0.95), vec3(1.0, 0.42, 0.28), vec3(0.25, 0.80, 1.00), vec3(0.30, 0.95, 0.82),
     vec3(0.22, 0.68, 1.00), vec3(0.85, 0.32, 1.00), vec3(0.60, 0.95, 1.00), vec3(0.50, 0.60, 1.00));
 
 void choose_palette(float t) {
     int i = 0;
-    for (int k = 1; k < 8; ++k)
+    for (int k = 1; k < 9; ++k)
         if (t >= section_starts[k]) i = k;
     int before = i > 0 ? i - 1 : 0;
     float w = smoothstep(section_starts[i], section_starts[i] + 2.0, t);

@@ -70,20 +70,21 @@ vec3 aces(vec3 x) {
 // The grade of each section: slope, power and saturation, starting at
 // `section_starts` (show time) and blended from the previous one over two seconds
 // (the same times as the palettes).
-const float section_starts[8] = float[8](0.0, 40.5, 85.0, 103.0, 168.0, 185.0, 229.0, 258.0);
-const vec3 slopes[8] = vec3[8](
+const float section_starts[9] = float[9](0.0, 40.5, 85.0, 103.0, 118.0, 168.0, 185.0, 229.0, 258.0);
+const vec3 slopes[9] = vec3[9](
     vec3(1.06, 1.02, 1.0),    // the shaft: teal shadows, warm highlights
     vec3(1.08, 1.0, 0.92),    // dusk
     vec3(1.0, 1.02, 1.08),    // between the wings
+    vec3(1.06, 1.0, 1.0),     // the upper mesh
     vec3(1.06, 0.98, 1.06),   // the figures
     vec3(1.1, 1.0, 0.95),     // the fall
     vec3(1.02, 1.0, 1.08),    // the replay
     vec3(1.06, 1.02, 0.98),   // the descent
     vec3(1.0, 1.0, 1.04));    // the credits
-const vec3 powers[8] = vec3[8](
-    vec3(1.08, 1.04, 0.98), vec3(1.0, 1.04, 1.1), vec3(1.06, 1.02, 0.96), vec3(1.02, 1.06, 1.0),
+const vec3 powers[9] = vec3[9](
+    vec3(1.08, 1.04, 0.98), vec3(1.0, 1.04, 1.1), vec3(1.06, 1.02, 0.96), vec3(1.0, 1.02, 1.04), vec3(1.02, 1.06, 1.0),
     vec3(0.98, 1.04, 1.06), vec3(1.04, 1.02, 0.96), vec3(1.06, 1.0, 1.0), vec3(1.0, 1.0, 0.98));
-const float saturations[8] = float[8](1.05, 0.95, 1.0, 1.0, 0.95, 1.0, 1.0, 1.0);
+const float saturations[9] = float[9](1.05, 0.95, 1.0, 1.0, 1.0, 0.95, 1.0, 1.0, 1.0);
 
 vec3 slope;
 vec3 power;
@@ -91,7 +92,7 @@ float saturation;
 
 void choose_grade(float t) {
     int i = 0;
-    for (int k = 1; k < 8; ++k)
+    for (int k = 1; k < 9; ++k)
         if (t >= section_starts[k]) i = k;
     int before = i > 0 ? i - 1 : 0;
     float w = smoothstep(section_starts[i], section_starts[i] + 2.0, t);

@@ -46,21 +46,22 @@ vec2 kernel_tap(int i) {
 // The haze of each section (its upper colour, its lower colour and its glow),
 // starting at `section_starts` (show time) and blended from the previous one over
 // two seconds; the same times and hues as the material's palette.
-const float section_starts[8] = float[8](0.0, 40.5, 85.0, 103.0, 168.0, 185.0, 229.0, 258.0);
-const vec3 haze_highs[8] = vec3[8](
+const float section_starts[9] = float[9](0.0, 40.5, 85.0, 103.0, 118.0, 168.0, 185.0, 229.0, 258.0);
+const vec3 haze_highs[9] = vec3[9](
     vec3(0.05, 0.16, 0.34),    // the shaft, looking up
     vec3(0.30, 0.15, 0.05),    // dusk, looking down
     vec3(0.05, 0.08, 0.24),    // between the wings
+    vec3(0.22, 0.05, 0.10),    // the upper mesh
     vec3(0.17, 0.06, 0.28),    // the figures
     vec3(0.34, 0.07, 0.035),   // the fall
     vec3(0.04, 0.07, 0.30),    // the replay
     vec3(0.02, 0.20, 0.22),    // the descent
     vec3(0.035, 0.045, 0.13)); // the credits
-const vec3 haze_lows[8] = vec3[8](
-    vec3(0.008, 0.012, 0.025), vec3(0.012, 0.014, 0.03), vec3(0.006, 0.006, 0.014), vec3(0.012, 0.006, 0.016),
+const vec3 haze_lows[9] = vec3[9](
+    vec3(0.008, 0.012, 0.025), vec3(0.012, 0.014, 0.03), vec3(0.006, 0.006, 0.014), vec3(0.006, 0.01, 0.016), vec3(0.012, 0.006, 0.016),
     vec3(0.008, 0.012, 0.025), vec3(0.012, 0.008, 0.01), vec3(0.012, 0.008, 0.006), vec3(0.004, 0.004, 0.01));
-const vec3 glows[8] = vec3[8](
-    vec3(0.30, 0.70, 1.00), vec3(1.0, 0.62, 0.30), vec3(1.0, 0.45, 0.32), vec3(0.30, 0.95, 0.82),
+const vec3 glows[9] = vec3[9](
+    vec3(0.30, 0.70, 1.00), vec3(1.0, 0.62, 0.30), vec3(1.0, 0.45, 0.32), vec3(0.25, 0.80, 1.00), vec3(0.30, 0.95, 0.82),
     vec3(1.0, 0.55, 0.25), vec3(0.85, 0.35, 1.00), vec3(1.0, 0.62, 0.34), vec3(0.45, 0.55, 1.00));
 
 vec3 haze_high;
@@ -69,7 +70,7 @@ vec3 glow_colour;
 
 void choose_haze(float t) {
     int i = 0;
-    for (int k = 1; k < 8; ++k)
+    for (int k = 1; k < 9; ++k)
         if (t >= section_starts[k]) i = k;
     int before = i > 0 ? i - 1 : 0;
     float w = smoothstep(section_starts[i], section_starts[i] + 2.0, t);
