@@ -1,18 +1,17 @@
-// Ambient-occlusion combine: darkens creases and contact areas of the scene colour,
-// then lays the show's haze over it by depth (and a little of its light on dark
-// near surfaces). The haze is also the backdrop where nothing was drawn: a colour per
-// section of the show (picked by "fttime"), a glow toward the middle of the
-// picture, where the column's far end lies, and slow clouds from the noise texture.
-// During the credits (fttime > 260) the lines are added unblurred and unhazed to a
-// dark backdrop, so that they stay crisp and a fading line sinks into the backdrop
-// instead of darkening it.
-// Inputs: texture2d_1 scene colour, texture2d_2 scene depth (near 0.1, far 30),
-// texture2d_3 the scene's second output (view-space normal in rgb, depth/30 in a),
-// texture2d_random the noise texture that rotates the sample kernel per pixel and
-// shapes the clouds.
-// "Limit" is a fresh random value each frame and jitters the kernel so the grain
-// moves; "fttime" slowly turns the noise pattern, drifts the clouds and picks the
-// section's haze.
+// Ambient-occlusion combine and atmosphere. Darkens creases and contact areas of
+// the scene colour, then lays the section's haze over it by depth and height, with
+// the light scattered toward the rim light's glow, so that distant surfaces melt
+// into the void. Where nothing was drawn the void itself is drawn: a gradient from
+// the section's sky to its ground, the rim light's glow with shafts around it, and
+// slow clouds of two scales made from the noise texture.
+// During the credits (fttime > 260) the lines are added unblurred and unhazed to
+// the void, so that they stay crisp and a fading line sinks into it.
+// Inputs: texture2d_1 scene colour (encoded as sqrt(c / 4), the same on output),
+// texture2d_2 scene depth (near 0.1, far 30), texture2d_3 the scene's second output
+// (view-space normal in rgb, depth/30 in a), texture2d_random per-texel noise that
+// rotates the sample kernel per pixel and makes the clouds.
+// "Limit" is a fresh random value each frame and jitters the kernel; "fttime" drifts
+// the clouds and picks the section's haze.
 #version 120
 
 uniform sampler2D texture2d_1;
@@ -26,11 +25,16 @@ const float near_plane = 0.1;
 const float far_plane = 30.0;
 const int tap_count = 12;
 const float credits_start = 260.0;
+const vec3 rim_direction = vec3(-0.4214, 0.3813, -0.8228);  // as in the material, unit length
+const vec2 lens = vec2(0.74, 0.42);  // half extents of the view at unit distance
 
 float linear_depth(vec2 uv) {
     float d = texture2D(texture2d_2, uv).r * 2.0 - 1.0;
     return 2.0 * near_plane * far_plane / (far_plane + near_plane - d * (far_plane - near_plane));
 }
+
+vec3 decode(vec3 c) { return c * c * 4.0; }
+vec3 encode(vec3 c) { return sqrt(clamp(c * 0.25, 0.0, 1.0)); }
 
 // A spiral of taps in the unit disc, denser near the centre.
 vec2 kernel_tap(int i) {
@@ -39,26 +43,74 @@ vec2 kernel_tap(int i) {
     return vec2(cos(angle), sin(angle)) * f;
 }
 
-// The haze of each section, blended over a second or two at its start.
-vec3 section_haze(float t) {
-    vec3 c = vec3(0.13, 0.27, 0.40);                                 // the shaft, looking up
-    c = mix(c, vec3(0.34, 0.21, 0.11), smoothstep(40.5, 42.5, t));   // dusk, looking down
-    c = mix(c, vec3(0.10, 0.17, 0.30), smoothstep(85.0, 87.0, t));   // between the wings
-    c = mix(c, vec3(0.22, 0.14, 0.32), smoothstep(103.0, 105.0, t)); // the figures
-    c = mix(c, vec3(0.36, 0.15, 0.08), smoothstep(168.0, 170.0, t)); // the fall
-    c = mix(c, vec3(0.20, 0.13, 0.32), smoothstep(185.0, 187.0, t)); // the replay
-    c = mix(c, vec3(0.08, 0.24, 0.27), smoothstep(229.0, 231.0, t)); // the descent
-    c = mix(c, vec3(0.09, 0.10, 0.17), smoothstep(258.0, 260.0, t)); // the credits
+// The haze of each section (its upper colour, its lower colour and its glow),
+// starting at `section_starts` (show time) and blended from the previous one over
+// two seconds; the same times and hues as the material's palette.
+const float section_starts[9] = float[9](0.0, 40.5, 85.0, 103.0, 118.0, 168.0, 185.0, 229.0, 258.0);
+const vec3 haze_highs[9] = vec3[9](
+    vec3(0.05, 0.16, 0.34),    // the shaft, looking up
+    vec3(0.30, 0.15, 0.05),    // dusk, looking down
+    vec3(0.05, 0.08, 0.24),    // between the wings
+    vec3(0.22, 0.05, 0.10),    // the upper mesh
+    vec3(0.17, 0.06, 0.28),    // the figures
+    vec3(0.34, 0.07, 0.035),   // the fall
+    vec3(0.04, 0.07, 0.30),    // the replay
+    vec3(0.02, 0.20, 0.22),    // the descent
+    vec3(0.035, 0.045, 0.13)); // the credits
+const vec3 haze_lows[9] = vec3[9](
+    vec3(0.008, 0.012, 0.025), vec3(0.012, 0.014, 0.03), vec3(0.006, 0.006, 0.014), vec3(0.006, 0.01, 0.016), vec3(0.012, 0.006, 0.016),
+    vec3(0.008, 0.012, 0.025), vec3(0.012, 0.008, 0.01), vec3(0.012, 0.008, 0.006), vec3(0.004, 0.004, 0.01));
+const vec3 glows[9] = vec3[9](
+    vec3(0.30, 0.70, 1.00), vec3(1.0, 0.62, 0.30), vec3(1.0, 0.45, 0.32), vec3(0.25, 0.80, 1.00), vec3(0.30, 0.95, 0.82),
+    vec3(1.0, 0.55, 0.25), vec3(0.85, 0.35, 1.00), vec3(1.0, 0.62, 0.34), vec3(0.45, 0.55, 1.00));
+
+vec3 haze_high;
+vec3 haze_low;
+vec3 glow_colour;
+
+void choose_haze(float t) {
+    int i = 0;
+    for (int k = 1; k < 9; ++k)
+        if (t >= section_starts[k]) i = k;
+    int before = i > 0 ? i - 1 : 0;
+    float w = smoothstep(section_starts[i], section_starts[i] + 2.0, t);
+    haze_high = mix(haze_highs[before], haze_highs[i], w);
+    haze_low = mix(haze_lows[before], haze_lows[i], w);
+    glow_colour = mix(glows[before], glows[i], w);
+}
+
+// Smooth value noise from the 1024-texel noise texture: bilinear look-ups of
+// about 16 and 50 texels across the picture.
+float clouds(vec2 uv) {
+    float c = texture2D(texture2d_random, uv * 0.016).r * 0.62;
+    c += texture2D(texture2d_random, uv * 0.05 + 0.37).g * 0.38;
     return c;
 }
 
-vec3 backdrop(vec2 uv) {
-    vec2 centred = (uv - 0.5) * vec2(1.78, 1.0);
-    float glow = exp(-dot(centred, centred) * 3.0);
-    vec2 drift = vec2(fttime * 0.004, fttime * 0.011);
-    float clouds = texture2D(texture2d_random, uv * vec2(0.9, 0.5) + drift).r;
-    vec3 haze = section_haze(fttime);
-    return haze * (0.55 + 0.9 * glow) * (0.8 + 0.45 * clouds);
+vec3 view_ray(vec2 uv) {
+    return normalize(vec3((uv * 2.0 - 1.0) * lens, -1.0));
+}
+
+// The void seen along the ray through uv.
+vec3 backdrop(vec2 uv, vec3 ray) {
+    vec3 sun = rim_direction;
+    float toward = max(dot(ray, sun), 0.0);
+    vec3 c = mix(haze_low, haze_high, smoothstep(-0.45, 0.5, ray.y + 0.25 * ray.x));
+
+    // Shafts: the direction around the glow picks a streak of the noise, read on a
+    // circle about 300 texels round.
+    vec2 across = ray.xy - sun.xy * dot(ray, sun);
+    vec2 around = across * inversesqrt(dot(across, across) + 1e-8);
+    float shafts = texture2D(texture2d_random, around * 0.05 + vec2(0.5, fttime * 0.0004)).r;
+    shafts = smoothstep(0.3, 1.0, shafts);
+
+    vec2 drift = vec2(fttime * 0.011, fttime * 0.023);
+    float cloud = clouds(uv * vec2(1.78, 1.0) + drift);
+    float density = smoothstep(0.25, 0.8, cloud);
+    c = c * (0.45 + 0.95 * density) + haze_high * 0.06;
+    c += glow_colour * (pow(toward, 14.0) * 0.5 + pow(toward, 90.0) * 1.6) * (0.5 + 0.8 * density);
+    c += glow_colour * shafts * 0.12 * pow(toward, 6.0) * (0.4 + density);
+    return c;
 }
 
 float occlusion_at(vec2 uv, float depth) {
@@ -81,26 +133,27 @@ float occlusion_at(vec2 uv, float depth) {
 
 void main() {
     vec2 uv = gl_TexCoord[0].st;
+    choose_haze(fttime);
     vec4 colour = texture2D(texture2d_1, uv);
     float depth = linear_depth(uv);
-    vec3 behind = backdrop(uv);
-    if (depth > far_plane * 0.98) {  // background: nothing to occlude, only haze
-        gl_FragColor = vec4(behind, colour.a);
+    vec3 ray = view_ray(uv);
+    vec3 behind = backdrop(uv, ray);
+    if (depth > far_plane * 0.98) {  // background: nothing to occlude, only the void
+        gl_FragColor = vec4(encode(behind), colour.a);
         return;
     }
-    if (fttime > credits_start) {  // credits: the lines as drawn, fading into the backdrop
-        gl_FragColor = vec4(behind + colour.rgb, colour.a);
+    if (fttime > credits_start) {  // credits: the lines as drawn (plain grey), over the void
+        gl_FragColor = vec4(encode(behind + colour.rgb * colour.rgb * 3.2), colour.a);
         return;
     }
     vec3 normal = texture2D(texture2d_3, uv).rgb * 2.0 - 1.0;
     // Surfaces facing the camera occlude less of themselves.
     float facing = clamp(abs(normal.z), 0.0, 1.0);
     float ambient = 1.0 - occlusion_at(uv, depth) * mix(1.1, 0.7, facing);
-    vec3 lit = colour.rgb * clamp(ambient, 0.15, 1.0);
-    float haze = 1.0 - exp(-max(depth - 1.5, 0.0) * 0.085);
-    // Dark near surfaces take a little of the haze's light too, so they keep a tint;
-    // bright ones keep their own colour.
-    float brightness = dot(lit, vec3(0.2126, 0.7152, 0.0722));
-    lit += behind * 0.22 * (1.0 - haze) * (1.0 - clamp(brightness * 1.6, 0.0, 1.0));
-    gl_FragColor = vec4(mix(lit, behind, haze), colour.a);
+    vec3 lit = decode(colour.rgb) * clamp(ambient, 0.15, 1.0);
+
+    // Haze thickens with distance, and more so below the camera's horizon.
+    float density = 0.04 * (1.0 + 0.8 * clamp(-ray.y, 0.0, 1.0));
+    float haze = 1.0 - exp(-max(depth - 2.0, 0.0) * density);
+    gl_FragColor = vec4(encode(mix(lit, behind, haze)), colour.a);
 }

@@ -1,7 +1,7 @@
 // The wing: a thin elliptical wing with a gently swept-back crescent, mirror-symmetric
 // across x = 0 and symmetric in thickness about z = 0, with a rounded leading edge and
-// a sharp trailing edge. Its span runs along x, its chord along y, its thickness
-// along z.
+// a sharp trailing edge, raised ribs and pressed panel lines. Its span runs along x,
+// its chord along y, its thickness along z.
 //
 // Sizes and why: the wing column draws it scaled 1.2 with z turned vertical, so the
 // span (x in [-3.3, 3.3]) becomes a wing about 8 units wide seen flat from the camera
@@ -25,6 +25,8 @@ constexpr double root_chord = 1.6;
 constexpr double thickness_ratio = 0.15;  // thickness / chord
 constexpr double sweep = 0.6;             // how far the tips sit behind the root
 constexpr int ribs = 7;                   // raised ribs across the span
+constexpr double spar_line = 0.3;         // chord fraction of the groove along the span
+constexpr double groove_depth = 0.06;     // panel-line depth, as a share of the thickness
 
 // Half thickness of a symmetric four-digit airfoil section at chord fraction c,
 // in units of chord, with a closed trailing edge.
@@ -35,6 +37,15 @@ double airfoil_half_thickness(double c) {
 
 // Chord at span fraction s in [-1, 1]: an ellipse, so the tips close smoothly.
 double chord_at(double s) { return root_chord * std::sqrt(std::max(0.0, 1.0 - s * s)); }
+
+// Panel lines pressed into the skin, 0 to 1: a narrow groove halfway between
+// neighbouring ribs and one along the span at the spar line, so the wing reads as
+// built panels close up and its long needle keeps lines when stretched.
+double panel_lines(double s, double c) {
+    const double between_ribs = std::pow(std::sin(M_PI * ribs * s / 2), 24.0);
+    const double along_span = std::exp(-std::pow((c - spar_line) / 0.05, 2.0));
+    return std::max(between_ribs, along_span);
+}
 
 }  // namespace
 
@@ -53,7 +64,8 @@ mesh wing_mesh() {
         const double y = leading_y - c * chord;
         // Ribs: the section swells slightly at evenly spaced stations.
         const double rib = std::pow(std::cos(M_PI * ribs * s / 2), 8.0);
-        const double z = side * airfoil_half_thickness(c) * chord * (1.0 + 0.12 * rib);
+        const double swell = 1.0 + 0.12 * rib - groove_depth * panel_lines(s, c);
+        const double z = side * airfoil_half_thickness(c) * chord * swell;
         return vec3{half_span * s, y, z};
     });
     mesh m;
