@@ -9,6 +9,7 @@
 #include "platform/fsound.h"
 #include "platform/show_random.h"
 #include "render/screen_passes.h"
+#include "timeline/clock_step.h"
 #include "timeline/diagnostics.h"
 #include "timeline/driver_record.h"
 #include "timeline/frame_driver_services.h"
@@ -27,7 +28,6 @@ namespace {
 
 constexpr const char* music_file = "music//Tolvek - Velmoria.mp3";
 constexpr unsigned music_load_mode = 304;  // 16-bit signed mono, as the library is asked
-constexpr int music_channel = 0;
 constexpr int discarded_draws = 50;
 constexpr double skip_step = 1.0 / 60.0;  // the step a later start advances the clocks by
 
@@ -43,9 +43,13 @@ void end_show(bool close_sound) {
     services.exit_process(0);
 }
 
+music_track track_of(const driver_record& state) {
+    return music_track{driver_services().sound, state.music_channel, state.music_sample};
+}
+
 // A music file cut short still plays what it holds; once, it is said how far.
-void say_if_music_short(sound_source& sound) {
-    const auto music = read_music(0, sound.length(driver_state().music_sample), sound.frequency(music_channel));
+void say_if_music_short() {
+    const auto music = read_music_position(track_of(driver_state()));
     if (!music) return;
     const std::string reason = short_music_reason(music->length);
     if (!reason.empty()) report_file_problem(music_file, reason.c_str());
@@ -70,15 +74,26 @@ bool start_music() {
     sound.set_mode(state.music_sample, FSOUND_LOOP_NORMAL);
     state.fft_unit = sound.fft_unit();
     sound.set_active(state.fft_unit, true);
-    sound.play(FSOUND_FREE, state.music_sample);
-    sound.set_position(music_channel, 0);
-    say_if_music_short(sound);
+    state.music_channel = sound.play(FSOUND_FREE, state.music_sample);
+    sound.set_position(state.music_channel, 0);
+    say_if_music_short();
     return true;
+}
+
+// The parts draw at the sizes the context carries, taken from the record.
+void hand_sizes(driver_record& state) {
+    picture_sizes& sizes = state.render_context.sizes;
+    sizes.render_width = state.render_width;
+    sizes.render_height = state.render_height;
+    sizes.window_height = state.window_height;
+    sizes.fullscreen = state.fullscreen != 0;
+    sizes.force_16_9 = state.force_16_9 != 0;
 }
 
 void prepare_targets() {
     driver_record& state = driver_state();
     RenderContext& context = state.render_context;
+    hand_sizes(state);
     state.antialiased = 1;
     context.create_render_target(0, state.render_width, state.render_height, 4);
     context.create_render_target(1, state.render_width / 4, state.render_height / 4, 0);
@@ -132,14 +147,9 @@ void follow_music() {
     driver_record& state = driver_state();
     show_srand(frame_seed(state.frame_timing.demo_time));
     for (int i = 0; i < discarded_draws; ++i) show_rand();
-    sound_source& sound = *driver_services().sound;
-    const int frequency = sound.frequency(music_channel);
-    const auto music = read_music(sound.position(music_channel), sound.length(state.music_sample), frequency);
-    if (!music) return;  // nothing playing on the music channel
-    state.music_time = music->position;
-    if (state.paused) return;
     FrameTiming& timing = state.frame_timing;
-    timing.step = corrected_step(timing.step, timing.demo_time, *music, state.drift_correction);
+    const auto music = take_frame_step(timing, timing.step, track_of(state), state.drift_correction, state.paused != 0);
+    if (music) state.music_time = music->position;
 }
 
 void fill_pointer_state(int cursor_x, int cursor_y) {
@@ -165,6 +175,7 @@ void draw_main_part() {
     }
     glBlendFunc(GL_ONE, GL_ONE);
     std::copy(state.keys.begin(), state.keys.end(), pointer.key_states.begin());
+    hand_sizes(state);
     if (state.part_slots[0]) state.part_slots[0]->draw(&state.frame_timing, &state.render_context, &pointer);
 }
 
@@ -173,7 +184,7 @@ void apply_start_point() {
     if (state.start_point < 0 || state.frame_counter != 1) return;
     FrameTiming& timing = state.frame_timing;
     timing.demo_time = start_point_time(state.start_point, timing.demo_time);
-    driver_services().sound->set_position(music_channel, uint32_t(int64_t(timing.demo_time * seek_rate)));
+    driver_services().sound->set_position(state.music_channel, uint32_t(int64_t(timing.demo_time * seek_rate)));
 }
 
 // A grey veil over the picture: drawn opaque in the fade's grey level. A forced
@@ -226,8 +237,7 @@ void step_clocks_to(double time) {
     FrameTiming& timing = state.frame_timing;
     while (timing.demo_time + skip_step <= time + 1e-9) {
         timing.step = skip_step;
-        timing.demo_time += timing.step;
-        state.part_slots[0]->advance_clock(timing);
+        advance_clocks(timing, *state.part_slots[0]);
     }
     timing.step = 0.0;
 }
@@ -239,7 +249,7 @@ void skip_to_start() {
     if (state.start_time <= 0.0 || state.part_slots[0] == nullptr) return;
     step_clocks_to(state.start_time);
     if (state.sound_on)
-        driver_services().sound->set_position(music_channel, seek_sample(state.frame_timing.demo_time));
+        driver_services().sound->set_position(state.music_channel, seek_sample(state.frame_timing.demo_time));
 }
 
 // Author mode: a loop's end takes the frame back to the loop's start, and the
@@ -284,7 +294,7 @@ void demo_init() {
     load_parts();
     if (state.sound_on && !start_music()) return;
     const double load_seconds = clock_read() - load_start;
-    if (state.asset_list) collect_assets(load_seconds);
+    if (state.asset_list) collect_assets(state, load_seconds);
     clock_reset();
     state.frame_timing.clock_reference = clock_read();
     if (state.frame_log) open_frame_log(state.frame_log_record, "c://logs//orvalith2.log", 240.0);
@@ -303,7 +313,7 @@ void seek_show(double music_time) {
     step_clocks_to(std::clamp(music_time, 0.0, show_end_time));
     timing.clock_reference = clock_read();
     state.drift_correction = state.drift_correction_start;
-    if (state.sound_on) driver_services().sound->set_position(music_channel, seek_sample(timing.demo_time));
+    if (state.sound_on) driver_services().sound->set_position(state.music_channel, seek_sample(timing.demo_time));
     state.music_time = timing.demo_time;
 }
 
@@ -313,9 +323,9 @@ void pause_show(bool paused) {
     state.paused = paused ? 1 : 0;
     if (!state.sound_on) return;
     sound_source& sound = *driver_services().sound;
-    sound.set_paused(music_channel, paused);
+    sound.set_paused(state.music_channel, paused);
     // Held, the music waits at the picture's time, so that both go on together.
-    if (paused) sound.set_position(music_channel, seek_sample(state.frame_timing.demo_time));
+    if (paused) sound.set_position(state.music_channel, seek_sample(state.frame_timing.demo_time));
 }
 
 void drive_frame() {
@@ -334,7 +344,7 @@ void drive_frame() {
     ++state.frame_counter;
     fill_pointer_state(cursor_x, cursor_y);
     draw_main_part();
-    if (state.play_keys) run_digit_jumps();
+    if (state.play_keys) run_digit_jumps(state);
     apply_start_point();
     if (!state.author && state.frame_timing.demo_time > show_end_time) {
         end_show(true);
