@@ -1,5 +1,5 @@
-// The one application record, alive for the whole process, handed to the layers
-// below as soon as it exists.
+// The one application record, alive for the whole process; the entry hands it to
+// the layers below (wire_program) before anything runs.
 #include "app/app_record.h"
 
 #include "app/program_wiring.h"
@@ -22,12 +22,3 @@ AppRecord::AppRecord() {
 }
 
 AppRecord app;
-
-namespace {
-
-struct program_wiring {
-    program_wiring() { wire_program(app); }
-};
-[[maybe_unused]] const program_wiring wiring;
-
-}  // namespace

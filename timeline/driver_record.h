@@ -3,7 +3,8 @@
 // the window procedure collects, the music handles, the seconds clock, the parts,
 // the diagnostics' records and the records handed to the parts each frame.
 // The application's one static record is a driver_record with the shell's own
-// fields added; the application hands it to the driver once, before anything runs.
+// fields added; the application hands it to the frame driver (hand_driver_record)
+// once, before anything runs, and the driver hands each part what it draws with.
 #pragma once
 
 #include "render/render_context.h"
@@ -84,8 +85,3 @@ struct driver_record {
     PointerState loading_pointer;  // the pointer record of the loading frame
     RenderContext render_context;
 };
-
-// The record the driver works on: handed in once by the application, which keeps
-// it alive for the whole process.
-void hand_driver_record(driver_record& record);
-driver_record& driver_state();

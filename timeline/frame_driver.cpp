@@ -26,6 +26,10 @@
 
 namespace {
 
+driver_record* handed = nullptr;
+
+driver_record& held_record() { return *handed; }
+
 constexpr const char* music_file = "music//Tolvek - Velmoria.mp3";
 constexpr unsigned music_load_mode = 304;  // 16-bit signed mono, as the library is asked
 constexpr int discarded_draws = 50;
@@ -34,7 +38,7 @@ constexpr double skip_step = 1.0 / 60.0;  // the step a later start advances the
 // Deletes the main part and ends the process; returns only when the exit service
 // does (under test).
 void end_show(bool close_sound) {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     frame_driver_services& services = driver_services();
     if (close_sound) services.sound->close();
     services.kill_window();
@@ -49,7 +53,7 @@ music_track track_of(const driver_record& state) {
 
 // A music file cut short still plays what it holds; once, it is said how far.
 void say_if_music_short() {
-    const auto music = read_music_position(track_of(driver_state()));
+    const auto music = read_music_position(track_of(held_record()));
     if (!music) return;
     const std::string reason = short_music_reason(music->length);
     if (!reason.empty()) report_file_problem(music_file, reason.c_str());
@@ -57,7 +61,7 @@ void say_if_music_short() {
 
 // The music starts with the FFT unit on; false when the process was told to end.
 bool start_music() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     frame_driver_services& services = driver_services();
     sound_source& sound = *services.sound;
     if (!sound.init(44100, 32, 2)) {
@@ -91,7 +95,7 @@ void hand_sizes(driver_record& state) {
 }
 
 void prepare_targets() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     RenderContext& context = state.render_context;
     hand_sizes(state);
     state.antialiased = 1;
@@ -105,7 +109,7 @@ void prepare_targets() {
 
 // The loading frame, then the main part's loading.
 void load_parts() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     frame_driver_services& services = driver_services();
     RenderContext& context = state.render_context;
     state.loading_pointer = PointerState{};
@@ -124,7 +128,7 @@ void load_parts() {
 }
 
 void reset_pointer_for_show() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     PointerState& pointer = state.pointer_state;
     state.frame_timing.demo_time = 0.0;
     pointer.mark_point = {};
@@ -135,7 +139,7 @@ void reset_pointer_for_show() {
 }
 
 void measure_step() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     FrameTiming& timing = state.frame_timing;
     timing.step = clock_read() - timing.clock_reference;
     timing.clock_reference = clock_read();
@@ -144,7 +148,7 @@ void measure_step() {
 
 // Seeds the generator from the demo time and pulls the step toward the music.
 void follow_music() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     show_srand(frame_seed(state.frame_timing.demo_time));
     for (int i = 0; i < discarded_draws; ++i) show_rand();
     FrameTiming& timing = state.frame_timing;
@@ -153,7 +157,7 @@ void follow_music() {
 }
 
 void fill_pointer_state(int cursor_x, int cursor_y) {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     PointerState& pointer = state.pointer_state;
     pointer.pointer_x = mapped_pointer_x(cursor_x);
     pointer.pointer_y = mapped_pointer_y(cursor_y);
@@ -164,7 +168,7 @@ void fill_pointer_state(int cursor_x, int cursor_y) {
 }
 
 void draw_main_part() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     PointerState& pointer = state.pointer_state;
     state.render_context.texture_base = 0;
     state.frame_timing.demo_time += state.frame_timing.step;
@@ -180,7 +184,7 @@ void draw_main_part() {
 }
 
 void apply_start_point() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     if (state.start_point < 0 || state.frame_counter != 1) return;
     FrameTiming& timing = state.frame_timing;
     timing.demo_time = start_point_time(state.start_point, timing.demo_time);
@@ -190,7 +194,7 @@ void apply_start_point() {
 // A grey veil over the picture: drawn opaque in the fade's grey level. A forced
 // 16:9 picture on a taller full-screen display is centred, and so is its veil.
 void draw_fade_overlay(double amount) {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     RenderContext& context = state.render_context;
     const int offset =
         picture_offset_y(state.window_height, state.render_height, state.fullscreen != 0, state.force_16_9 != 0);
@@ -218,7 +222,7 @@ void draw_fade_overlay(double amount) {
 }
 
 void run_closing_fade() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     if (state.record_keys) save_key_states(state.key_states, "state.txt");
     const double amount = fade_amount(state.frame_timing.demo_time, state.fade_start_time, state.fade_rate);
     frame_driver_services& services = driver_services();
@@ -233,7 +237,7 @@ void run_closing_fade() {
 // The demo clock and the part's clock stepped from where they stand to `time`
 // as frames of 1/60 s would step them, without drawing.
 void step_clocks_to(double time) {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     FrameTiming& timing = state.frame_timing;
     while (timing.demo_time + skip_step <= time + 1e-9) {
         timing.step = skip_step;
@@ -245,7 +249,7 @@ void step_clocks_to(double time) {
 // A later start: the clocks are stepped to the start time and the music is
 // sought there.
 void skip_to_start() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     if (state.start_time <= 0.0 || state.part_slots[0] == nullptr) return;
     step_clocks_to(state.start_time);
     if (state.sound_on)
@@ -255,7 +259,7 @@ void skip_to_start() {
 // Author mode: a loop's end takes the frame back to the loop's start, and the
 // show's end holds the picture there instead of ending the process.
 void keep_author_span() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     const FrameTiming& timing = state.frame_timing;
     const double next = timing.demo_time + timing.step;
     if (loop_wraps(next, state.loop_from, state.loop_to)) {
@@ -281,10 +285,12 @@ void say_loaded(std::chrono::steady_clock::time_point start) {
 
 }  // namespace
 
+void hand_driver_record(driver_record& record) { handed = &record; }
+
 void demo_init() {
     const auto loading_start = std::chrono::steady_clock::now();
     say_loading();
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     if (state.play_keys) load_key_states(state.key_states, "state.txt");
     if (state.asset_list) state.asset_list_stream.open("c://3dsjpglist4.txt");
     state.render_context.progress_callback = nullptr;
@@ -305,7 +311,7 @@ void demo_init() {
 }
 
 void seek_show(double music_time) {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     if (state.part_slots[0] == nullptr) return;
     FrameTiming& timing = state.frame_timing;
     timing.demo_time = 0.0;
@@ -318,7 +324,7 @@ void seek_show(double music_time) {
 }
 
 void pause_show(bool paused) {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     if ((state.paused != 0) == paused) return;
     state.paused = paused ? 1 : 0;
     if (!state.sound_on) return;
@@ -329,7 +335,7 @@ void pause_show(bool paused) {
 }
 
 void drive_frame() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     int cursor_x = 0;
     int cursor_y = 0;
     driver_services().cursor(cursor_x, cursor_y);
@@ -354,13 +360,13 @@ void drive_frame() {
 }
 
 void clock_reset() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     state.clock_seconds = 0.0;
     state.clock_last_count = driver_services().counter();
 }
 
 double clock_read() {
-    driver_record& state = driver_state();
+    driver_record& state = held_record();
     const frame_driver_services& services = driver_services();
     const int64_t now = services.counter();
     state.clock_seconds += double(now - state.clock_last_count) / double(services.counter_frequency());

@@ -99,6 +99,7 @@ void recording_part::reset_clock() {
 
 driver_rig::driver_rig() {
     app = AppRecord();
+    wire_program(app);
     app.render_width = 64;
     app.render_height = 64;
     frame_driver_services& services = driver_services();

@@ -45,6 +45,7 @@ capture_session::~capture_session() {
 }
 
 bool capture_session::open() {
+    wire_program(app);
     app.show_dialog = 0;
     app.window_width = app.render_width = width_;
     app.window_height = app.render_height = height_;
