@@ -132,11 +132,21 @@ double current_offset(const sound_system& system) {
                         system.rate);
 }
 
+// The silent drivers sleep between buffers. The disk driver does not when
+// SDL_DISKAUDIODELAY is 0: it then takes buffers as fast as they are mixed, as a
+// device pulls them, and is mixed as a device is.
+bool paced_by_sleep(const char* driver) {
+    if (driver == nullptr) return false;
+    if (std::strcmp(driver, "dummy") == 0) return true;
+    if (std::strcmp(driver, "disk") != 0) return false;
+    const char* delay = SDL_getenv("SDL_DISKAUDIODELAY");
+    return delay == nullptr || std::strcmp(delay, "0") != 0;
+}
+
 // Real devices take a 1024-frame buffer and are heard one buffer late: SDL hands
 // each buffer over while the previous one plays.
 bool open_output(sound_system& system) {
-    const char* driver = SDL_GetCurrentAudioDriver();
-    system.paced_by_clock = driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0);
+    system.paced_by_clock = paced_by_sleep(SDL_GetCurrentAudioDriver());
     SDL_AudioSpec wanted{};
     wanted.freq = system.rate;
     wanted.format = AUDIO_S16SYS;
