@@ -1,88 +1,27 @@
 // The frame driver: demo_init loads the show behind the loading frame and starts
-// the music; drive_frame measures each frame's step on the performance counter,
-// pulls it toward the music position, fills the pointer record, draws the main
-// part, and ends the show at 291 seconds or when the closing fade has run out.
-// In author mode it also pauses, seeks and loops, and holds the end instead.
+// the music; drive_frame measures each frame's step, pulls it toward the music
+// position, fills the pointer record, draws the main part, and ends the show at
+// 291 seconds or when the closing fade has run out. Its music start-up, clock, end
+// and fade, and author mode live in files of their own (driver_pieces.h).
 #include "timeline/frame_driver.h"
 
 #include "platform/file_report.h"
-#include "platform/fsound.h"
-#include "platform/show_random.h"
-#include "render/screen_passes.h"
-#include "timeline/clock_step.h"
 #include "timeline/diagnostics.h"
+#include "timeline/driver_pieces.h"
 #include "timeline/driver_record.h"
 #include "timeline/frame_driver_services.h"
 #include "timeline/frame_step.h"
 #include "timeline/part_loader.h"
 
 #include <GL/glew.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 
 namespace {
 
 driver_record* handed = nullptr;
-
-driver_record& held_record() { return *handed; }
-
-constexpr const char* music_file = "music//Tolvek - Velmoria.mp3";
-constexpr unsigned music_load_mode = 304;  // 16-bit signed mono, as the library is asked
-constexpr int discarded_draws = 50;
-constexpr double skip_step = 1.0 / 60.0;  // the step a later start advances the clocks by
-
-// Deletes the main part and ends the process; returns only when the exit service
-// does (under test).
-void end_show(bool close_sound) {
-    driver_record& state = held_record();
-    frame_driver_services& services = driver_services();
-    if (close_sound) services.sound->close();
-    services.kill_window();
-    delete state.part_slots[0];
-    state.part_slots[0] = nullptr;
-    services.exit_process(0);
-}
-
-music_track track_of(const driver_record& state) {
-    return music_track{driver_services().sound, state.music_channel, state.music_sample};
-}
-
-// A music file cut short still plays what it holds; once, it is said how far.
-void say_if_music_short() {
-    const auto music = read_music_position(track_of(held_record()));
-    if (!music) return;
-    const std::string reason = short_music_reason(music->length);
-    if (!reason.empty()) report_file_problem(music_file, reason.c_str());
-}
-
-// The music starts with the FFT unit on; false when the process was told to end.
-bool start_music() {
-    driver_record& state = held_record();
-    frame_driver_services& services = driver_services();
-    sound_source& sound = *services.sound;
-    if (!sound.init(44100, 32, 2)) {
-        services.message("Problem initializing FMod. \nProgram will now exit.", "KRV  ");
-        services.exit_process(1);
-        return false;
-    }
-    state.music_sample = sound.load(music_file, music_load_mode);
-    if (state.music_sample == nullptr) {
-        services.message("Problem initializing FMod. \nNo sound file.", "KRV ");
-        services.exit_process(1);  // a show without its music failed to start
-        return false;
-    }
-    sound.set_mode(state.music_sample, FSOUND_LOOP_NORMAL);
-    state.fft_unit = sound.fft_unit();
-    sound.set_active(state.fft_unit, true);
-    state.music_channel = sound.play(FSOUND_FREE, state.music_sample);
-    sound.set_position(state.music_channel, 0);
-    say_if_music_short();
-    return true;
-}
 
 // The parts draw at the sizes the context carries, taken from the record.
 void hand_sizes(driver_record& state) {
@@ -138,24 +77,6 @@ void reset_pointer_for_show() {
     pointer.flags_a[0] = true;
 }
 
-void measure_step() {
-    driver_record& state = held_record();
-    FrameTiming& timing = state.frame_timing;
-    timing.step = clock_read() - timing.clock_reference;
-    timing.clock_reference = clock_read();
-    if (timing.step < 0.0) timing.step = 0.0;
-}
-
-// Seeds the generator from the demo time and pulls the step toward the music.
-void follow_music() {
-    driver_record& state = held_record();
-    show_srand(frame_seed(state.frame_timing.demo_time));
-    for (int i = 0; i < discarded_draws; ++i) show_rand();
-    FrameTiming& timing = state.frame_timing;
-    const auto music = take_frame_step(timing, timing.step, track_of(state), state.drift_correction, state.paused != 0);
-    if (music) state.music_time = music->position;
-}
-
 void fill_pointer_state(int cursor_x, int cursor_y) {
     driver_record& state = held_record();
     PointerState& pointer = state.pointer_state;
@@ -183,93 +104,6 @@ void draw_main_part() {
     if (state.part_slots[0]) state.part_slots[0]->draw(&state.frame_timing, &state.render_context, &pointer);
 }
 
-void apply_start_point() {
-    driver_record& state = held_record();
-    if (state.start_point < 0 || state.frame_counter != 1) return;
-    FrameTiming& timing = state.frame_timing;
-    timing.demo_time = start_point_time(state.start_point, timing.demo_time);
-    driver_services().sound->set_position(state.music_channel, uint32_t(int64_t(timing.demo_time * seek_rate)));
-}
-
-// A grey veil over the picture: drawn opaque in the fade's grey level. A forced
-// 16:9 picture on a taller full-screen display is centred, and so is its veil.
-void draw_fade_overlay(double amount) {
-    driver_record& state = held_record();
-    RenderContext& context = state.render_context;
-    const int offset =
-        picture_offset_y(state.window_height, state.render_height, state.fullscreen != 0, state.force_16_9 != 0);
-    glViewport(0, offset, state.render_width, state.render_height);
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    context.bind_window_framebuffer();
-    load_identity_matrices();
-    glDisable(GL_CULL_FACE);
-    glPushMatrix();
-    reset_flat_state();
-    glLoadIdentity();
-    gluLookAt(0, 3, 0, 0, 0, 0, 0, 0, 1);
-    glScalef(1.0f, 1.0f, 0.7f);
-    glEnable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_BLEND);
-    glColor3d(amount, amount, amount);
-    glDisable(GL_TEXTURE_2D);
-    draw_screen_quad(0, 50, 50, true, 1.0f);
-    glPopMatrix();
-    glPopAttrib();
-    glFlush();
-}
-
-void run_closing_fade() {
-    driver_record& state = held_record();
-    if (state.record_keys) save_key_states(state.key_states, "state.txt");
-    const double amount = fade_amount(state.frame_timing.demo_time, state.fade_start_time, state.fade_rate);
-    frame_driver_services& services = driver_services();
-    if (state.sound_on) services.sound->set_volume(FSOUND_ALL, fade_volume(amount));
-    draw_fade_overlay(amount);
-    if (amount > 0.999) {
-        services.hand_over_notes();
-        end_show(state.sound_on != 0);
-    }
-}
-
-// The demo clock and the part's clock stepped from where they stand to `time`
-// as frames of 1/60 s would step them, without drawing.
-void step_clocks_to(double time) {
-    driver_record& state = held_record();
-    FrameTiming& timing = state.frame_timing;
-    while (timing.demo_time + skip_step <= time + 1e-9) {
-        timing.step = skip_step;
-        advance_clocks(timing, *state.part_slots[0]);
-    }
-    timing.step = 0.0;
-}
-
-// A later start: the clocks are stepped to the start time and the music is
-// sought there.
-void skip_to_start() {
-    driver_record& state = held_record();
-    if (state.start_time <= 0.0 || state.part_slots[0] == nullptr) return;
-    step_clocks_to(state.start_time);
-    if (state.sound_on)
-        driver_services().sound->set_position(state.music_channel, seek_sample(state.frame_timing.demo_time));
-}
-
-// Author mode: a loop's end takes the frame back to the loop's start, and the
-// show's end holds the picture there instead of ending the process.
-void keep_author_span() {
-    driver_record& state = held_record();
-    const FrameTiming& timing = state.frame_timing;
-    const double next = timing.demo_time + timing.step;
-    if (loop_wraps(next, state.loop_from, state.loop_to)) {
-        seek_show(state.loop_from);
-    } else if (next > show_end_time) {
-        seek_show(show_end_time);
-        pause_show(true);
-    }
-}
-
 // Loading takes a while (the music is decoded, the meshes read, the programs
 // built): one line when it starts and one when the show is ready to play.
 void say_loading() {
@@ -284,6 +118,8 @@ void say_loaded(std::chrono::steady_clock::time_point start) {
 }
 
 }  // namespace
+
+driver_record& held_record() { return *handed; }
 
 void hand_driver_record(driver_record& record) { handed = &record; }
 
@@ -310,30 +146,6 @@ void demo_init() {
     say_loaded(loading_start);
 }
 
-void seek_show(double music_time) {
-    driver_record& state = held_record();
-    if (state.part_slots[0] == nullptr) return;
-    FrameTiming& timing = state.frame_timing;
-    timing.demo_time = 0.0;
-    state.part_slots[0]->reset_clock();
-    step_clocks_to(std::clamp(music_time, 0.0, show_end_time));
-    timing.clock_reference = clock_read();
-    state.drift_correction = state.drift_correction_start;
-    if (state.sound_on) driver_services().sound->set_position(state.music_channel, seek_sample(timing.demo_time));
-    state.music_time = timing.demo_time;
-}
-
-void pause_show(bool paused) {
-    driver_record& state = held_record();
-    if ((state.paused != 0) == paused) return;
-    state.paused = paused ? 1 : 0;
-    if (!state.sound_on) return;
-    sound_source& sound = *driver_services().sound;
-    sound.set_paused(state.music_channel, paused);
-    // Held, the music waits at the picture's time, so that both go on together.
-    if (paused) sound.set_position(state.music_channel, seek_sample(state.frame_timing.demo_time));
-}
-
 void drive_frame() {
     driver_record& state = held_record();
     int cursor_x = 0;
@@ -357,19 +169,4 @@ void drive_frame() {
         return;
     }
     if (state.fade_started) run_closing_fade();
-}
-
-void clock_reset() {
-    driver_record& state = held_record();
-    state.clock_seconds = 0.0;
-    state.clock_last_count = driver_services().counter();
-}
-
-double clock_read() {
-    driver_record& state = held_record();
-    const frame_driver_services& services = driver_services();
-    const int64_t now = services.counter();
-    state.clock_seconds += double(now - state.clock_last_count) / double(services.counter_frequency());
-    state.clock_last_count = now;
-    return state.clock_seconds;
 }
