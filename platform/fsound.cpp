@@ -4,6 +4,8 @@
 // device lock. Without Init every call is harmless and reports nothing playing.
 #include "platform/fsound.h"
 
+#include "platform/file_report.h"
+
 #include "platform/sound_decode.h"
 #include "platform/sound_mixer.h"
 #include "platform/sound_output.h"
@@ -169,8 +171,8 @@ bool open_device(sound_system& system) {
         if (open_output(system)) return true;
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
-    std::printf("Sound: no audio device (%s); playing through the silent output.\n", SDL_GetError());
-    std::fflush(stdout);
+    std::fprintf(stderr, "%s: sound: no audio device (%s); playing through the silent output\n", program_name(),
+                 SDL_GetError());
     if (SDL_AudioInit("dummy") != 0) return false;
     system.forced_silent = true;
     if (open_output(system)) return true;
@@ -236,7 +238,7 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* file_name, unsigned int mode,
     if (!problem.empty()) {
         std::error_code ignored;
         const std::string path = std::filesystem::absolute(file_name, ignored).lexically_normal().string();
-        std::fprintf(stderr, "Sound: cannot open %s: %s\n", path.c_str(), problem.c_str());
+        std::fprintf(stderr, "%s: cannot open %s: %s\n", program_name(), path.c_str(), problem.c_str());
         return nullptr;
     }
     sample->loop = loop_mode(mode);

@@ -3,6 +3,7 @@
 // and muted output (captured through the "disk" driver), the device's mixing path
 // (the disk driver without its delay), the fallback to silent output, and calls
 // made while the layer is closed.
+#include "platform/file_report.h"
 #include "platform/fsound.h"
 #include "platform/sound_output.h"
 #include "tests/support/sound_fixtures.h"
@@ -81,11 +82,15 @@ TEST(SoundLayerClosed, CallsWithoutInitAreHarmless) {
 TEST(SoundLayerClosed, UnknownDriverFallsBackToSilentOutputWithOneLine) {
     use_audio_driver("no-such-audio-driver");
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     const bool opened = FSOUND_Init(44100, 32, 2);
-    const std::string said = testing::internal::GetCapturedStdout();
+    const std::string said = testing::internal::GetCapturedStderr();
+    const std::string printed = testing::internal::GetCapturedStdout();
     ASSERT_TRUE(opened);
+    EXPECT_EQ(printed, "");
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find("silent output"), std::string::npos) << said;
+    EXPECT_EQ(said.rfind(std::string(program_name()) + ": sound: no audio device (", 0), 0u) << said;
+    EXPECT_NE(said.find("); playing through the silent output\n"), std::string::npos) << said;
     EXPECT_STREQ(SDL_GetCurrentAudioDriver(), "dummy");
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, sine_1000hz().c_str(), 304, 0, 0);
     ASSERT_NE(sample, nullptr);
