@@ -1,6 +1,7 @@
 // The frame driver's music start-up: the sound library opened, the music loaded,
 // looping, with the FFT unit on, started on the channel it lands on, and a file
 // shorter than the show said once.
+#include "platform/exit_codes.h"
 #include "platform/file_report.h"
 #include "platform/fsound.h"
 #include "timeline/driver_pieces.h"
@@ -36,13 +37,13 @@ bool start_music() {
     sound_source& sound = *services.sound;
     if (!sound.init(44100, 32, 2)) {
         services.message("Problem initializing FMod. \nProgram will now exit.", "KRV  ");
-        services.exit_process(1);
+        services.exit_process(exit_start_failure);
         return false;
     }
     state.music_sample = sound.load(music_file, music_load_mode);
     if (state.music_sample == nullptr) {
         services.message("Problem initializing FMod. \nNo sound file.", "KRV ");
-        services.exit_process(1);  // a show without its music failed to start
+        services.exit_process(exit_start_failure);  // a show without its music failed to start
         return false;
     }
     sound.set_mode(state.music_sample, FSOUND_LOOP_NORMAL);

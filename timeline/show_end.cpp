@@ -1,6 +1,7 @@
 // The frame driver's end: the show's end and the closing fade, whose veil is
 // drawn by render/ and whose volume follows it; the fade run out hands over the
 // notes and ends the show.
+#include "platform/exit_codes.h"
 #include "platform/fsound.h"
 #include "render/fade_veil.h"
 #include "timeline/diagnostics.h"
@@ -32,7 +33,7 @@ void end_show(bool close_sound) {
     services.kill_window();
     delete state.part_slots[0];
     state.part_slots[0] = nullptr;
-    services.exit_process(0);
+    services.exit_process(exit_normal);
 }
 
 void run_closing_fade() {
