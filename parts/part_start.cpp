@@ -155,8 +155,13 @@ void part_start::create_black_textures(RenderContext& context) {
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 }
 
+// At start-up an image that cannot be loaded goes to the record's failure hook.
 void part_start::load_images(RenderContext& context) {
-    for (const image_file& image : image_files) load_image(context, image, slot_base);
+    for (const image_file& image : image_files) {
+        const texture_load_result result = load_image(context, image, slot_base);
+        if (!result.loaded && context.load_failure_callback)
+            context.load_failure_callback(image.path, result.reason, result.detail);
+    }
     context.bind_texture_slot(slot_base + blob_offset);
     clamp_bound_texture();
 }
@@ -190,15 +195,12 @@ void part_start::load_meshes() {
 
 void part_start::reload_programs() { build_programs(); }
 
-// The failure hook ends the program at start-up; here a bad file only keeps the
-// old texture, so the hook is set aside while the image loads.
+// While the show runs a bad file only keeps the old texture: the reason is
+// returned, and the start-up failure hook is not told.
 std::string part_start::reload_image(int index, RenderContext& context) {
     const image_file& image = image_files[static_cast<size_t>(index)];
     const GLuint old = slot_name(context, slot_base + image.offset);
-    const auto hook = context.load_failure_callback;
-    context.load_failure_callback = nullptr;
     const texture_load_result result = load_image(context, image, slot_base);
-    context.load_failure_callback = hook;
     if (!result.loaded) return std::string("cannot be loaded as a JPEG picture (") + result.reason + ")";
     if (old != 0) glDeleteTextures(1, &old);
     if (image.offset == blob_offset) clamp_bound_texture();

@@ -46,8 +46,9 @@ struct RenderContext {
     void (*progress_callback)(double step) = nullptr;
     // Told of every image file decoded into a slot, before its rows are read.
     void (*asset_callback)(const char* file_name, int slot, int width, int height) = nullptr;
-    // Told of every image file that could not be loaded, with the caption of its
-    // box and the reason; the loader then returns without touching the slot.
+    // Told by the loading part of an image file that could not be loaded at
+    // start-up, with the caption of its box and the reason. The loaders only
+    // return the failure (texture_load_result) and leave the slot untouched.
     void (*load_failure_callback)(const char* file_name, const char* caption, const char* detail) = nullptr;
     // Told of every image file that was uploaded although its file ended before
     // its picture did, with the decoder's message.
