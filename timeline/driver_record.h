@@ -76,6 +76,7 @@ struct driver_record {
     parts* loader_part = nullptr;
 
     key_state_record key_states;
+    uint8_t key_save_failed = 0;  // a failed save of the key states has been said
     frame_time_log frame_log_record;
     std::vector<asset_record> asset_records;
     std::ofstream asset_list_stream;

@@ -2,6 +2,7 @@
 // drawn by render/ and whose volume follows it; the fade run out hands over the
 // notes and ends the show.
 #include "platform/exit_codes.h"
+#include "platform/file_report.h"
 #include "platform/fsound.h"
 #include "render/fade_veil.h"
 #include "timeline/diagnostics.h"
@@ -12,6 +13,14 @@
 #include "timeline/parts.h"
 
 namespace {
+
+// The key states are saved every frame of the fade; a failure is said once.
+void save_keys(driver_record& state) {
+    const key_state_save save = save_key_states(state.key_states, "state.txt");
+    if (save.saved || state.key_save_failed) return;
+    state.key_save_failed = 1;
+    report_file_problem("state.txt", save.reason.c_str(), "the key states are not saved");
+}
 
 // The veil over the picture, where the picture is: a forced 16:9 picture on a
 // taller full-screen display is centred, and so is its veil.
@@ -38,7 +47,7 @@ void end_show(bool close_sound) {
 
 void run_closing_fade() {
     driver_record& state = held_record();
-    if (state.record_keys) save_key_states(state.key_states, "state.txt");
+    if (state.record_keys) save_keys(state);
     const double amount = fade_amount(state.frame_timing.demo_time, state.fade_start_time, state.fade_rate);
     frame_driver_services& services = driver_services();
     if (state.sound_on) services.sound->set_volume(FSOUND_ALL, fade_volume(amount));

@@ -98,6 +98,16 @@ TEST(KeyStates, CorruptFilesLeaveTheRecordEmpty) {
     EXPECT_TRUE(missing.rows.empty());
 }
 
+TEST(KeyStates, SaveIntoAMissingFolderSaysWhy) {
+    key_state_record record;
+    record.rows.push_back(make_row(140, {}, {}, {}));
+    const key_state_save save = save_key_states(record, "/nonexistent folder/state.txt");
+    EXPECT_FALSE(save.saved);
+    EXPECT_EQ(save.reason, "No such file or directory");
+    scratch_folder folder;
+    EXPECT_TRUE(save_key_states(record, folder.file("state.txt").c_str()).saved);
+}
+
 TEST(KeyStates, NearestRowWinsAndEarlierWinsATie) {
     key_state_record record;
     record.rows.push_back(make_row(100, {1}, {true}, {false}));
