@@ -3,6 +3,7 @@
 // GL errors at the show's landmarks, the replay rewind as the programs receive it,
 // the pointer record handed back, the programs rebuilt while space is held, and
 // the one line for each mesh or note file that gives less than it should.
+#include "app/app_record.h"
 #include "parts/choreography.h"
 #include "parts/frame_probe.h"
 #include "parts/gl_scene_sink.h"
@@ -28,12 +29,11 @@ class PartStartGl : public ::testing::Test {
 protected:
     // A window of width x window_height (the picture's height unless given).
     void open(int width, int height, int window_height = 0) {
-        record = std::make_unique<RenderContext>();
-        pointer = PointerState{};
-        record->sizes.render_width = width;
-        record->sizes.render_height = height;
-        record->sizes.window_height = window_height > 0 ? window_height : height;
-        gl = std::make_unique<gl_test::GlTestContext>(width, record->sizes.window_height);
+        app = AppRecord();
+        app.render_width = app.window_width = width;
+        app.render_height = height;
+        app.window_height = window_height > 0 ? window_height : height;
+        gl = std::make_unique<gl_test::GlTestContext>(width, app.window_height);
         gl_check::set_enabled(true);
         gl_check::reset_logged_count();
         // The window's initial state, as the shell sets it before the show loads.
@@ -41,10 +41,10 @@ protected:
         glClearDepth(1.0);
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(GL_LEQUAL);
-        context = record.get();
+        context = &app.render_context;
         context->create_render_target(0, width, height, 4);
         context->create_render_target(1, width / 4, height / 4, 0);
-        context->pointer = &pointer;
+        context->pointer = &app.pointer_state;
         part = std::make_unique<part_start>();
         part->init(context);
     }
@@ -61,7 +61,7 @@ protected:
         part->scene_time = t;
         FrameTiming timing;
         timing.step = 0.0;
-        part->draw(&timing, context, &pointer);
+        part->draw(&timing, context, &app.pointer_state);
     }
 
     static float uniform_of(GLuint program, const char* name) {
@@ -73,8 +73,6 @@ protected:
     }
 
     std::unique_ptr<gl_test::GlTestContext> gl;
-    std::unique_ptr<RenderContext> record;  // large: its slot table stays off the stack
-    PointerState pointer;
     RenderContext* context = nullptr;
     std::unique_ptr<part_start> part;
 };
@@ -161,7 +159,7 @@ TEST_F(PartStartGl, QuarterSizeHighlightImageRoundsDown) {
 // column, the replay, the late elements and the credits.
 TEST_F(PartStartGl, EveryPassRunsWithoutGlErrorAcrossTheShow) {
     open(96, 54);
-    pointer.spectrum[1] = 0.6f;
+    app.pointer_state.spectrum[1] = 0.6f;
     for (double t : {-2.0, 1.0, 11.0, 30.0, 121.0, 186.5, 200.0, 231.0, 262.0, 275.0}) {
         frame_at(t);
         EXPECT_EQ(gl_check::check("after frame"), 0) << "t = " << t;
@@ -185,8 +183,8 @@ double mean_of_rows(const gl_test::GlTestContext& gl, int first, int last) {
 
 TEST_F(PartStartGl, ForcedWidePictureFullScreenIsCentredBetweenBlackBands) {
     open(64, 36, 48);
-    context->sizes.fullscreen = true;
-    context->sizes.force_16_9 = true;
+    app.fullscreen = 1;
+    app.force_16_9 = 1;
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);  // whatever was in the window before
     glClear(GL_COLOR_BUFFER_BIT);
     frame_at(60.0);
@@ -204,8 +202,8 @@ TEST_F(PartStartGl, ReplayedStretchShiftsOnlyTheChoreographyClock) {
     EXPECT_FLOAT_EQ(uniform_of(part->shaders.programs[1], "ttime"), 104.5f);
     EXPECT_FLOAT_EQ(uniform_of(part->shaders.programs[1], "fttime"), 186.5f);
     EXPECT_FLOAT_EQ(uniform_of(part->shaders.programs[4], "fttime"), 186.5f);
-    EXPECT_EQ(pointer.scratch[0], 186.5);
-    const chosen_camera camera = choose_camera(186.5, pointer.pointer_x, pointer.pointer_y);
+    EXPECT_EQ(app.pointer_state.scratch[0], 186.5);
+    const chosen_camera camera = choose_camera(186.5, app.pointer_state.pointer_x, app.pointer_state.pointer_y);
     EXPECT_EQ(context->frame_camera.eye, camera.frame_camera.eye) << "the camera follows the unshifted clock";
     EXPECT_EQ(context->frame_camera.centre, camera.frame_camera.centre);
 }
@@ -278,7 +276,7 @@ TEST_F(PartStartGl, PostProcessingReceivesItsImagesUniformsAndSamplers) {
 
     occlusion_inputs inputs;
     part->probe = &inputs;
-    pointer.spectrum[1] = 0.6f;
+    app.pointer_state.spectrum[1] = 0.6f;
     frame_at(200.1);  // the choreography sees 118.1, half a pulse cycle away
     part->probe = nullptr;
     expect_attachments("after a frame");
@@ -311,22 +309,22 @@ TEST_F(PartStartGl, PostProcessingReceivesItsImagesUniformsAndSamplers) {
 
 TEST_F(PartStartGl, FrameScalesTheStepAndHandsThePointerRecordBack) {
     open(64, 36);
-    pointer.wheel = 5.0;
-    pointer.pointer_x = 3.0;
-    pointer.adjust_qa = 1.5;
+    app.pointer_state.wheel = 5.0;
+    app.pointer_state.pointer_x = 3.0;
+    app.pointer_state.adjust_qa = 1.5;
     part->scene_time = 140.0;
     FrameTiming timing;
     timing.step = 0.5;
-    part->draw(&timing, context, &pointer);
+    part->draw(&timing, context, &app.pointer_state);
     EXPECT_DOUBLE_EQ(timing.step, 0.5 * 0.922);
     EXPECT_DOUBLE_EQ(part->scene_time, 140.0 + 0.5 * 0.922);
-    EXPECT_EQ(context->pointer, &pointer);
-    EXPECT_EQ(pointer.scratch[0], part->scene_time);
-    EXPECT_EQ(pointer.wheel, 0.0);
+    EXPECT_EQ(context->pointer, &app.pointer_state);
+    EXPECT_EQ(app.pointer_state.scratch[0], part->scene_time);
+    EXPECT_EQ(app.pointer_state.wheel, 0.0);
     const note_values notes = look_up_notes(part->notes, part->scene_time);
-    EXPECT_EQ(pointer.pointer_x, notes.p0);
-    EXPECT_EQ(pointer.pointer_y, notes.p1);
-    EXPECT_EQ(pointer.adjust_qa, 1.5);
+    EXPECT_EQ(app.pointer_state.pointer_x, notes.p0);
+    EXPECT_EQ(app.pointer_state.pointer_y, notes.p1);
+    EXPECT_EQ(app.pointer_state.adjust_qa, 1.5);
     EXPECT_FLOAT_EQ(uniform_of(part->shaders.programs[4], "Limit"), 1.5f);
 }
 
@@ -339,7 +337,7 @@ TEST_F(PartStartGl, HoldingSpaceRebuildsTheFiveProgramsEveryFrame) {
         return p;
     };
     const auto before = programs();
-    pointer.key_states[32] = 1;
+    app.pointer_state.key_states[32] = 1;
     frame_at(20.0);
     const auto held = programs();
     for (size_t i = 0; i < 5; ++i) EXPECT_NE(held[i], before[i]) << "rebuilt program " << i;
@@ -349,7 +347,7 @@ TEST_F(PartStartGl, HoldingSpaceRebuildsTheFiveProgramsEveryFrame) {
     const auto held_again = programs();
     for (size_t i = 0; i < 5; ++i) EXPECT_NE(held_again[i], held[i]) << "every held frame rebuilds";
 
-    pointer.key_states[32] = 0;
+    app.pointer_state.key_states[32] = 0;
     frame_at(20.0);
     EXPECT_EQ(programs(), held_again) << "released: the last build stays";
 }
