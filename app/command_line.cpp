@@ -80,7 +80,7 @@ launch_request refuse(std::string problem) {
 
 }  // namespace
 
-bool parse_size(const std::string& text, std::pair<int32_t, int32_t>& size) {
+bool parse_size_text(const std::string& text, std::pair<int32_t, int32_t>& size) {
     const size_t x = text.find('x');
     if (x == std::string::npos) return false;
     const char* begin = text.data();
@@ -91,9 +91,17 @@ bool parse_size(const std::string& text, std::pair<int32_t, int32_t>& size) {
     auto [height_end, height_error] = std::from_chars(begin + x + 1, end, height);
     if (width_error != std::errc() || width_end != begin + x || height_error != std::errc() || height_end != end)
         return false;
+    size = {width, height};
+    return true;
+}
+
+bool parse_size(const std::string& text, std::pair<int32_t, int32_t>& size) {
+    std::pair<int32_t, int32_t> read;
+    if (!parse_size_text(text, read)) return false;
+    const auto [width, height] = read;
     if (width < smallest_side || width > largest_side || height < smallest_side || height > largest_side)
         return false;
-    size = {width, height};
+    size = read;
     return true;
 }
 

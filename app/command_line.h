@@ -68,6 +68,9 @@ launch_request parse_command_line(const std::vector<std::string>& args);
 // "A:B" with 0 <= A < B <= 291; false otherwise.
 bool parse_loop(const std::string& text, std::pair<double, double>& span);
 
+// "WxH" with two whole numbers and nothing else; false otherwise.
+bool parse_size_text(const std::string& text, std::pair<int32_t, int32_t>& size);
+
 // "WxH" with both sides from 16 to 16384; false otherwise.
 bool parse_size(const std::string& text, std::pair<int32_t, int32_t>& size);
 

@@ -9,6 +9,7 @@
 #include "app/gl_window.h"
 #include "app/message_loop.h"
 #include "app/mode_list.h"
+#include "app/program_wiring.h"
 #include "app/shell_messages.h"
 #include "app/timing_probe.h"
 #include "platform/data_location.h"
@@ -83,6 +84,7 @@ void apply_sound_and_clock(const launch_options& options) {
 }  // namespace
 
 int velmoria_main(int argc, char** argv) {
+    wire_program(app);
     const launch_request request = parse_command_line(std::vector<std::string>(argv + (argc > 0), argv + argc));
     if (std::optional<int> answered = answer_without_running(request)) return *answered;
     // Opened before the data folder is entered: the path is the user's.

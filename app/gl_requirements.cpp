@@ -40,11 +40,13 @@ gl_feature_probe probe_gl_features() {
 
 std::vector<std::string> missing_gl_features(const gl_feature_probe& probe) {
     std::vector<std::string> missing;
-    if (!probe.loader_ready) missing.push_back("OpenGL function loading (GLEW: " + probe.loader_error + ")");
-    if (!probe.shader_objects) missing.push_back("OpenGL 2.0 shader objects");
-    if (!probe.framebuffer_object) missing.push_back("GL_EXT_framebuffer_object");
-    if (!probe.framebuffer_multisample) missing.push_back("GL_EXT_framebuffer_multisample");
-    if (!probe.framebuffer_blit) missing.push_back("GL_EXT_framebuffer_blit");
+    // Without the loader no feature can be trusted: each is named missing.
+    const bool loaded = probe.loader_ready;
+    if (!loaded) missing.push_back("OpenGL function loading (GLEW: " + probe.loader_error + ")");
+    if (!loaded || !probe.shader_objects) missing.push_back("OpenGL 2.0 shader objects");
+    if (!loaded || !probe.framebuffer_object) missing.push_back("GL_EXT_framebuffer_object");
+    if (!loaded || !probe.framebuffer_multisample) missing.push_back("GL_EXT_framebuffer_multisample");
+    if (!loaded || !probe.framebuffer_blit) missing.push_back("GL_EXT_framebuffer_blit");
     return missing;
 }
 

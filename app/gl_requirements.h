@@ -20,6 +20,7 @@ struct gl_feature_probe {
 gl_feature_probe probe_gl_features();
 
 // Names of the missing features, in a fixed order; empty when all are there.
+// When the loader failed, every feature is named.
 std::vector<std::string> missing_gl_features(const gl_feature_probe& probe);
 
 // The message box text for a failed check; empty when nothing is missing.

@@ -11,6 +11,7 @@
 #include "platform/message_box.h"
 #include "platform/system_services.h"
 #include "platform/window_system.h"
+#include "timeline/frame_driver.h"
 
 #include <cstdlib>
 

@@ -2,6 +2,8 @@
 // plus the window title. The texts are fixed; tests compare against these names.
 #pragma once
 
+#include "platform/exit_codes.h"
+
 namespace shell_text {
 
 inline constexpr const char* window_title = " =   Velmoria - KRV 2010 = ";
@@ -36,6 +38,4 @@ inline constexpr const char* release_dc_rc_failed = "Release Of DC And RC Failed
 
 }  // namespace shell_text
 
-// Process exit codes: a normal end and a start-up failure that was reported.
-inline constexpr int exit_normal = 0;
-inline constexpr int exit_start_failure = 1;
+// The process exit codes (exit_normal, exit_start_failure) are platform/exit_codes.h.

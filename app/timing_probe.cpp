@@ -8,15 +8,13 @@
 #include "platform/process_clock.h"
 #include "platform/system_services.h"
 #include "timeline/frame_driver_services.h"
-#include "timeline/frame_step.h"
+#include "timeline/clock_step.h"
 #include "timeline/timing_log.h"
 
 #include <cmath>
 #include <limits>
 
 namespace {
-
-constexpr int music_channel = 0;
 
 struct probe_state {
     timing_log log;
@@ -39,8 +37,7 @@ double heard_seconds() {
     sound_source* sound = driver_services().sound;
     if (!app.sound_on || sound == nullptr || app.music_sample == nullptr)
         return std::numeric_limits<double>::quiet_NaN();
-    const auto music =
-        read_music(sound->position(music_channel), sound->length(app.music_sample), sound->frequency(music_channel));
+    const auto music = read_music_position(music_track{sound, app.music_channel, app.music_sample});
     return music ? music->position : std::numeric_limits<double>::quiet_NaN();
 }
 

@@ -331,22 +331,29 @@ void stack_on_column(scene_sink& sink) {
     sink.rotate(90, 1, 0, 0);
 }
 
+// A mesh stacked on the column, upside down, in `blue` (1 white, 0 yellow), with
+// its holes open or closed; the composition's matrix is popped after it.
+void draw_on_column(frame_context& c, scene_mesh mesh, float blue, float holes) {
+    scene_sink& sink = c.sink;
+    stack_on_column(sink);
+    c.set_1f("Holes", 0.0f);
+    sink.color(1, 1, blue);
+    sink.scale(3, 3, 3);
+    sink.translate(0, 4.78, 0);
+    sink.rotate(180, 1, 0, 0);
+    c.set_mode(0);
+    c.set_1f("Holes", holes);
+    sink.draw_mesh(mesh, -1);
+    c.set_1f("Holes", 1.0f);
+    sink.pop_matrix();
+}
+
 void draw_upper_transf3(frame_context& c) {
     scene_sink& sink = c.sink;
     begin_composition(sink);
     sink.color(0.7f, 0.7f, 0.8f);
     sink.translate(0, -13.5, 0);
-    stack_on_column(sink);
-    c.set_1f("Holes", 0.0f);
-    sink.color(1, 1, 1);
-    sink.scale(3, 3, 3);
-    sink.translate(0, 4.78, 0);
-    sink.rotate(180, 1, 0, 0);
-    c.set_mode(0);
-    c.set_1f("Holes", 1.0f);
-    sink.draw_mesh(scene_mesh::transf3, -1);
-    c.set_1f("Holes", 1.0f);
-    sink.pop_matrix();
+    draw_on_column(c, scene_mesh::transf3, 1.0f, 1.0f);
 }
 
 }  // namespace
@@ -370,17 +377,7 @@ void draw_wing_column(frame_context& c) {
         sink.translate(0, -13.5, 0);
         sink.translate(0.4, 0, wing_column_depth(s));
         sink.translate(0, top - step * j, next_random() * jitter);
-        stack_on_column(sink);
-        c.set_1f("Holes", 0.0f);
-        sink.color(1, 1, 0);
-        sink.scale(3, 3, 3);
-        sink.translate(0, 4.78, 0);
-        sink.rotate(180, 1, 0, 0);
-        c.set_mode(0);
-        c.set_1f("Holes", 0.0f);
-        sink.draw_mesh(scene_mesh::wings, -1);
-        c.set_1f("Holes", 1.0f);
-        sink.pop_matrix();
+        draw_on_column(c, scene_mesh::wings, 0.0f, 0.0f);
     }
 }
 

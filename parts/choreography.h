@@ -6,17 +6,18 @@
 #pragma once
 
 #include "geometry/vector3.h"
+#include "parts/show_slots.h"
 
 class scene_sink;
 
 // Program and texture slots the scene pass binds.
 struct choreography_slots {
-    int material_program = 1;
-    int normal_map = 10;
-    int second_depth = 29;
-    int texture_111 = 111;
-    int blob = 12;
-    int cube_200 = 200;
+    int material_program = show_slots::material_program;
+    int normal_map = show_slots::normal_map;
+    int second_depth = show_slots::second_depth;
+    int texture_111 = show_slots::black_2d;
+    int blob = show_slots::blob;
+    int cube_200 = show_slots::black_cube;
 };
 
 struct choreography_frame {

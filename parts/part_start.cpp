@@ -13,7 +13,6 @@
 #include "render/gl_check.h"
 #include "render/render_context.h"
 #include "render/screen_passes.h"
-#include "timeline/driver_record.h"
 #include "timeline/frame_step.h"
 
 #include <GL/glew.h>
@@ -61,6 +60,31 @@ constexpr std::array<image_file, 2> image_files = {{
     {"textures/blob41b.jpg", part_start::blob_offset, false},
 }};
 
+// The programs with their files (no vertex file: the fixed-function vertex
+// stage), in building order; the space bar rebuilds those marked.
+struct program_file {
+    const char* vertex;
+    const char* fragment;
+    int part_start::*program;
+    bool rebuilt_live;
+};
+constexpr std::array<program_file, 7> program_files = {{
+    {"Materials//v_material1", "Materials//f_material1", &part_start::material_program, true},
+    {nullptr, "PostProcessing//f_combineSSAO", &part_start::ssao_program, true},
+    {nullptr, "PostProcessing//f_blurpass", &part_start::blur_program, true},
+    {nullptr, "PostProcessing//f_simpleblur", &part_start::simple_blur_program, true},
+    {nullptr, "PostProcessing//f_blurhighlights", &part_start::highlight_program, true},
+    {nullptr, "PostProcessing//f_godrays", &part_start::godrays_program, false},
+    {"PostProcessing//v_velocities", "PostProcessing//f_velocities", &part_start::velocity_program, false},
+}};
+
+void build_program(ShaderProgramTable& shaders, const program_file& file, int slot) {
+    if (file.vertex != nullptr)
+        shaders.create_program(file.vertex, file.fragment, slot);
+    else
+        shaders.create_fragment_program(file.fragment, slot);
+}
+
 bool same_file(const std::string& a, const std::string& b) {
     return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
 }
@@ -84,28 +108,19 @@ part_start::part_start() = default;
 part_start::~part_start() = default;
 
 void part_start::build_programs() {
-    shaders.create_program("Materials//v_material1", "Materials//f_material1", material_program);
-    shaders.create_fragment_program("PostProcessing//f_combineSSAO", ssao_program);
-    shaders.create_fragment_program("PostProcessing//f_blurpass", blur_program);
-    shaders.create_fragment_program("PostProcessing//f_simpleblur", simple_blur_program);
-    shaders.create_fragment_program("PostProcessing//f_blurhighlights", highlight_program);
-    shaders.create_fragment_program("PostProcessing//f_godrays", godrays_program);
-    shaders.create_program("PostProcessing//v_velocities", "PostProcessing//f_velocities", velocity_program);
+    for (const program_file& file : program_files) build_program(shaders, file, this->*file.program);
 }
 
-// While the space bar is held the programs are read again from their files, so
-// shader edits show on the next frame.
+// While the space bar is held the programs the look depends on are read again
+// from their files, so shader edits show on the next frame.
 void part_start::rebuild_programs() {
-    shaders.create_program("Materials//v_material1", "Materials//f_material1", material_program);
-    shaders.create_fragment_program("PostProcessing//f_combineSSAO", ssao_program);
-    shaders.create_fragment_program("PostProcessing//f_simpleblur", simple_blur_program);
-    shaders.create_fragment_program("PostProcessing//f_blurpass", blur_program);
-    shaders.create_fragment_program("PostProcessing//f_blurhighlights", highlight_program);
+    for (const program_file& file : program_files)
+        if (file.rebuilt_live) build_program(shaders, file, this->*file.program);
 }
 
 void part_start::create_images(RenderContext& context) {
-    const int w = driver_state().render_width;
-    const int h = driver_state().render_height;
+    const int w = context.sizes.render_width;
+    const int h = context.sizes.render_height;
     context.create_noise_texture(noise_slot, 1024, 1024);
     context.create_color_target_texture(scene_color_slot, w, h, 0);
     context.create_color_target_texture(highlight_slot, w / 4, h / 4, 0);
@@ -140,8 +155,13 @@ void part_start::create_black_textures(RenderContext& context) {
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 }
 
+// At start-up an image that cannot be loaded goes to the record's failure hook.
 void part_start::load_images(RenderContext& context) {
-    for (const image_file& image : image_files) load_image(context, image, slot_base);
+    for (const image_file& image : image_files) {
+        const texture_load_result result = load_image(context, image, slot_base);
+        if (!result.loaded && context.load_failure_callback)
+            context.load_failure_callback(image.path, result.reason, result.detail);
+    }
     context.bind_texture_slot(slot_base + blob_offset);
     clamp_bound_texture();
 }
@@ -175,15 +195,12 @@ void part_start::load_meshes() {
 
 void part_start::reload_programs() { build_programs(); }
 
-// The failure hook ends the program at start-up; here a bad file only keeps the
-// old texture, so the hook is set aside while the image loads.
+// While the show runs a bad file only keeps the old texture: the reason is
+// returned, and the start-up failure hook is not told.
 std::string part_start::reload_image(int index, RenderContext& context) {
     const image_file& image = image_files[static_cast<size_t>(index)];
     const GLuint old = slot_name(context, slot_base + image.offset);
-    const auto hook = context.load_failure_callback;
-    context.load_failure_callback = nullptr;
     const texture_load_result result = load_image(context, image, slot_base);
-    context.load_failure_callback = hook;
     if (!result.loaded) return std::string("cannot be loaded as a JPEG picture (") + result.reason + ")";
     if (old != 0) glDeleteTextures(1, &old);
     if (image.offset == blob_offset) clamp_bound_texture();
@@ -208,17 +225,19 @@ void part_start::init(RenderContext* context) {
     scene_time = 0.0;
     show_time = 0.0;
     slot_base = 0;
-    material_program = 1, ssao_program = 3, blur_program = 4, velocity_program = 5;
-    highlight_program = 6, godrays_program = 7, simple_blur_program = 13;
+    material_program = show_slots::material_program, ssao_program = show_slots::ssao_program;
+    blur_program = show_slots::blur_program, velocity_program = show_slots::velocity_program;
+    highlight_program = show_slots::highlight_program, godrays_program = show_slots::godrays_program;
+    simple_blur_program = show_slots::simple_blur_program;
     build_programs();
 
-    scene_color_slot = slot_base + 0;
-    scene_aux_slot = slot_base + 11;
-    scene_depth_slot = slot_base + 26;
-    noise_slot = slot_base + 27;
-    highlight_slot = slot_base + 28;
-    second_depth_slot = slot_base + 29;
-    velocity_slot = slot_base + 32;
+    scene_color_slot = slot_base + show_slots::scene_color;
+    scene_aux_slot = slot_base + show_slots::scene_aux;
+    scene_depth_slot = slot_base + show_slots::scene_depth;
+    noise_slot = slot_base + show_slots::noise;
+    highlight_slot = slot_base + show_slots::highlight;
+    second_depth_slot = slot_base + show_slots::second_depth;
+    velocity_slot = slot_base + show_slots::velocity;
     create_images(*context);
     create_black_textures(*context);
 
@@ -281,8 +300,8 @@ choreography_frame part_start::choreography_input(const RenderContext& context) 
     frame.position_y = position_y;
     frame.frame_camera = context.frame_camera;
     frame.projector_camera = context.projector_camera;
-    frame.width = driver_state().render_width;
-    frame.height = driver_state().render_height;
+    frame.width = context.sizes.render_width;
+    frame.height = context.sizes.render_height;
     frame.slots.material_program = material_program;
     frame.slots.normal_map = slot_base + normal_map_offset;
     frame.slots.second_depth = second_depth_slot;
@@ -307,15 +326,14 @@ void part_start::scene_pass(RenderContext& context) {
     draw_choreography(choreography_input(context), probe ? probe->scene_sink_for(*sink_) : *sink_);
     probe_end(frame_stage::choreography);
     gl_check::check("scene pass");
-    const driver_record& state = driver_state();
-    context.resolve_render_target(0, state.render_width, state.render_height, 2, true);
+    context.resolve_render_target(0, context.sizes.render_width, context.sizes.render_height, 2, true);
 }
 
 // Darkens the resolved colour by the depth around each pixel, drawn back into
 // target 0 and resolved over the scene colour.
 void part_start::ambient_occlusion_pass(RenderContext& context) {
-    const int w = driver_state().render_width;
-    const int h = driver_state().render_height;
+    const int w = context.sizes.render_width;
+    const int h = context.sizes.render_height;
     context.attach_color_texture(0, 0, scene_color_slot);
     context.bind_render_target(0, 1);
     load_identity_matrices();
@@ -341,20 +359,20 @@ void part_start::ambient_occlusion_pass(RenderContext& context) {
 }
 
 void part_start::highlight_pass(RenderContext& context) {
-    const driver_record& state = driver_state();
-    run_screen_pass(context, shaders, highlight_program, 1, 1, state.render_width / 4, state.render_height / 4,
+    const picture_sizes& sizes = context.sizes;
+    run_screen_pass(context, shaders, highlight_program, 1, 1, sizes.render_width / 4, sizes.render_height / 4,
                     scene_color_slot, highlight_slot, -1, -1, "highlight pass");
 }
 
 // The composite into the window. A forced 16:9 picture on a taller full-screen
 // display is centred between black bands.
 void part_start::final_pass(RenderContext& context) {
-    const driver_record& state = driver_state();
-    const int w = state.render_width;
-    const int h = state.render_height;
+    const picture_sizes& sizes = context.sizes;
+    const int w = sizes.render_width;
+    const int h = sizes.render_height;
     glMatrixMode(GL_MODELVIEW);
     context.bind_window_framebuffer();
-    const int offset = picture_offset_y(state.window_height, h, state.fullscreen != 0, state.force_16_9 != 0);
+    const int offset = picture_offset_y(sizes.window_height, h, sizes.fullscreen, sizes.force_16_9);
     if (offset > 0) {  // the bands; the clear colour comes back with the attributes
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);

@@ -7,6 +7,7 @@
 #include "geometry/objmesh.h"
 #include "geometry/spline.h"
 #include "geometry/vector3.h"
+#include "parts/show_slots.h"
 #include "render/shader_programs.h"
 #include "timeline/frame_records.h"
 #include "timeline/parts.h"
@@ -50,22 +51,22 @@ public:
     // Watches the frame's stages when set (benchmarks); owned by the caller.
     frame_probe* probe = nullptr;
 
-    int material_program = 1;
-    int ssao_program = 3;
-    int blur_program = 4;
-    int velocity_program = 5;
-    int highlight_program = 6;
-    int godrays_program = 7;
-    int simple_blur_program = 13;
+    int material_program = show_slots::material_program;
+    int ssao_program = show_slots::ssao_program;
+    int blur_program = show_slots::blur_program;
+    int velocity_program = show_slots::velocity_program;
+    int highlight_program = show_slots::highlight_program;
+    int godrays_program = show_slots::godrays_program;
+    int simple_blur_program = show_slots::simple_blur_program;
 
     int slot_base = 0;
-    int scene_color_slot = 0;
-    int scene_aux_slot = 11;
-    int scene_depth_slot = 26;
-    int noise_slot = 27;
-    int highlight_slot = 28;
-    int second_depth_slot = 29;
-    int velocity_slot = 32;
+    int scene_color_slot = show_slots::scene_color;
+    int scene_aux_slot = show_slots::scene_aux;
+    int scene_depth_slot = show_slots::scene_depth;
+    int noise_slot = show_slots::noise;
+    int highlight_slot = show_slots::highlight;
+    int second_depth_slot = show_slots::second_depth;
+    int velocity_slot = show_slots::velocity;
 
     objmesh quorrel_mesh;
     objmesh quorrels_mesh;
@@ -84,10 +85,10 @@ public:
 
     // Fixed slots beside the table's fields: the normal map, the blob sprite, and
     // the two images the material samples that nothing renders into.
-    static constexpr int normal_map_offset = 10;
-    static constexpr int blob_offset = 12;
-    static constexpr int black_2d_offset = 111;
-    static constexpr int black_cube_offset = 200;
+    static constexpr int normal_map_offset = show_slots::normal_map;
+    static constexpr int blob_offset = show_slots::blob;
+    static constexpr int black_2d_offset = show_slots::black_2d;
+    static constexpr int black_cube_offset = show_slots::black_cube;
 
 private:
     void build_programs();

@@ -4,6 +4,8 @@
 // device lock. Without Init every call is harmless and reports nothing playing.
 #include "platform/fsound.h"
 
+#include "platform/file_report.h"
+
 #include "platform/sound_decode.h"
 #include "platform/sound_mixer.h"
 #include "platform/sound_output.h"
@@ -132,11 +134,21 @@ double current_offset(const sound_system& system) {
                         system.rate);
 }
 
+// The silent drivers sleep between buffers. The disk driver does not when
+// SDL_DISKAUDIODELAY is 0: it then takes buffers as fast as they are mixed, as a
+// device pulls them, and is mixed as a device is.
+bool paced_by_sleep(const char* driver) {
+    if (driver == nullptr) return false;
+    if (std::strcmp(driver, "dummy") == 0) return true;
+    if (std::strcmp(driver, "disk") != 0) return false;
+    const char* delay = SDL_getenv("SDL_DISKAUDIODELAY");
+    return delay == nullptr || std::strcmp(delay, "0") != 0;
+}
+
 // Real devices take a 1024-frame buffer and are heard one buffer late: SDL hands
 // each buffer over while the previous one plays.
 bool open_output(sound_system& system) {
-    const char* driver = SDL_GetCurrentAudioDriver();
-    system.paced_by_clock = driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0);
+    system.paced_by_clock = paced_by_sleep(SDL_GetCurrentAudioDriver());
     SDL_AudioSpec wanted{};
     wanted.freq = system.rate;
     wanted.format = AUDIO_S16SYS;
@@ -159,8 +171,8 @@ bool open_device(sound_system& system) {
         if (open_output(system)) return true;
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
-    std::printf("Sound: no audio device (%s); playing through the silent output.\n", SDL_GetError());
-    std::fflush(stdout);
+    std::fprintf(stderr, "%s: sound: no audio device (%s); playing through the silent output\n", program_name(),
+                 SDL_GetError());
     if (SDL_AudioInit("dummy") != 0) return false;
     system.forced_silent = true;
     if (open_output(system)) return true;
@@ -226,7 +238,7 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* file_name, unsigned int mode,
     if (!problem.empty()) {
         std::error_code ignored;
         const std::string path = std::filesystem::absolute(file_name, ignored).lexically_normal().string();
-        std::fprintf(stderr, "Sound: cannot open %s: %s\n", path.c_str(), problem.c_str());
+        std::fprintf(stderr, "%s: cannot open %s: %s\n", program_name(), path.c_str(), problem.c_str());
         return nullptr;
     }
     sample->loop = loop_mode(mode);

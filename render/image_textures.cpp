@@ -72,11 +72,8 @@ std::optional<decoded_texture> decode_texture_file(const RenderContext& context,
     return picture;
 }
 
-// Hands a failed load to the failure hook and gives back the result.
-texture_load_result failed_load(const RenderContext& context, const char* file_name, const load_failure& failure) {
-    if (context.load_failure_callback) context.load_failure_callback(file_name, failure.caption, failure.detail);
-    return {false, failure.caption, failure.detail};
-}
+// The result of a failed load: the caption of its box and the reason.
+texture_load_result failed_load(const load_failure& failure) { return {false, failure.caption, failure.detail}; }
 
 // Generates a new texture name into the slot (an older texture there stays alive)
 // and uploads tightly packed RGB rows with linear filtering.
@@ -106,7 +103,7 @@ texture_load_result RenderContext::load_jpeg_texture(const char* file_name, int 
     load_failure failure;
     std::optional<decoded_texture> picture =
         decode_texture_file(*this, file_name, slot, texture_load_reason::unreadable, failure);
-    if (!picture) return failed_load(*this, file_name, failure);
+    if (!picture) return failed_load(failure);
     upload_rgb_texture(*this, slot, *picture, picture->rgb);
     return {};
 }
@@ -116,7 +113,7 @@ texture_load_result RenderContext::load_jpeg_normal_map(const char* file_name, i
     load_failure failure;
     std::optional<decoded_texture> picture =
         decode_texture_file(*this, file_name, slot, texture_load_reason::undecodable, failure);
-    if (!picture) return failed_load(*this, file_name, failure);
+    if (!picture) return failed_load(failure);
     std::vector<uint8_t> top_first = flip_rows(picture->rgb, picture->width, picture->height);
     std::vector<uint8_t> normals = sobel_normal_map(top_first, picture->width, picture->height);
     upload_rgb_texture(*this, slot, *picture, flip_rows(normals, picture->width, picture->height));

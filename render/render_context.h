@@ -1,6 +1,6 @@
 // RenderContext: the one rendering record every part reaches its shared GL state
 // through: the texture slot table, the render targets, the two camera records, the
-// current pointer record and the loading hooks (progress, assets, failures). One
+// current pointer record, the picture's sizes and the loading hooks (progress, assets, failures). One
 // static instance lives in the application record for the whole process.
 #pragma once
 
@@ -31,17 +31,30 @@ struct texture_load_result {
     const char* detail = nullptr;
 };
 
+// The sizes a part draws at: the picture (the render targets' size), the window's
+// height and whether a forced 16:9 picture is shown full screen. The driver sets
+// them before a part's init and before every frame.
+struct picture_sizes {
+    int render_width = 0;
+    int render_height = 0;
+    int window_height = 0;
+    bool fullscreen = false;
+    bool force_16_9 = false;
+};
+
 struct RenderContext {
     void (*progress_callback)(double step) = nullptr;
     // Told of every image file decoded into a slot, before its rows are read.
     void (*asset_callback)(const char* file_name, int slot, int width, int height) = nullptr;
-    // Told of every image file that could not be loaded, with the caption of its
-    // box and the reason; the loader then returns without touching the slot.
+    // Told by the loading part of an image file that could not be loaded at
+    // start-up, with the caption of its box and the reason. The loaders only
+    // return the failure (texture_load_result) and leave the slot untouched.
     void (*load_failure_callback)(const char* file_name, const char* caption, const char* detail) = nullptr;
     // Told of every image file that was uploaded although its file ended before
     // its picture did, with the decoder's message.
     void (*load_notice_callback)(const char* file_name, const char* detail) = nullptr;
     PointerState* pointer = nullptr;
+    picture_sizes sizes;
     GLuint font_list_base = 0;  // display lists of the optional outline font (never built)
     view_pose frame_camera{vector3::of(0, 2, 0), vector3::of(0, 0, 0), vector3::of(0, 0, 1)};
     view_pose projector_camera{vector3::of(0, 0, 0), vector3::of(0, 0, 0), vector3::of(0, 0, 0)};

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks the one-way structure of the source folders: each folder may include
 # headers only from its own folder and from the layers below it, and geometry/
-# stays free of OpenGL. Prints file:line for every offending include and exits 1.
+# stays free of OpenGL; below app/ nothing reaches for the application's record
+# through driver_state(): each layer uses what it is handed. Prints file:line for
+# every offence and exits 1.
 # Usage: check-layers.sh [tree]   (the repository root by default)
 set -euo pipefail
 root="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
@@ -13,6 +15,7 @@ declare -A layer=([platform]=0 [geometry]=0 [render]=1 [timeline]=2 [parts]=3 [a
 include_line='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([^">]+)[">]'
 graphics_header='^(GL|SDL2?)/'
 quoted='^[[:space:]]*#[[:space:]]*include[[:space:]]*"'
+record_reach='(^|[^[:alnum:]_])driver_state[[:space:]]*\('
 
 status=0
 report() {
@@ -26,6 +29,10 @@ while IFS= read -r -d '' file; do
   number=0
   while IFS= read -r line || [[ -n "$line" ]]; do
     number=$((number + 1))
+    if ((layer[$own] < layer[app])) && [[ "$line" =~ $record_reach ]]; then
+      report "$file:$number" "$own/ reaches for the application's record through driver_state()"
+      continue
+    fi
     [[ "$line" =~ $include_line ]] || continue
     header="${BASH_REMATCH[1]}"
     if [[ "$own" == geometry && "$header" =~ $graphics_header ]]; then

@@ -64,13 +64,9 @@ int write_distinct(std::ostream& out, const std::vector<asset_record>& records, 
 
 }  // namespace
 
-void record_texture_asset(const char* file_name, int slot, int width, int height) {
-    driver_state().asset_records.push_back(asset_record{file_name, slot, width, height, asset_jpeg_texture});
-}
-
-void collect_assets(double load_seconds) {
-    std::ofstream& out = driver_state().asset_list_stream;
-    std::vector<asset_record>& records = driver_state().asset_records;
+void collect_assets(driver_record& state, double load_seconds) {
+    std::ofstream& out = state.asset_list_stream;
+    std::vector<asset_record>& records = state.asset_records;
 
     int64_t bytes = write_listing(out, records);
     out << std::endl

@@ -6,23 +6,29 @@
 #include "timeline/diagnostic_records.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
+
+struct driver_record;
 
 // Key-state recorder.
 void load_key_states(key_state_record& record, const char* path);
-void save_key_states(const key_state_record& record, const char* path);
+// Whether the rows were written, and the system's reason when they were not.
+struct key_state_save {
+    bool saved = true;
+    std::string reason;
+};
+key_state_save save_key_states(const key_state_record& record, const char* path);
 void find_key_state(key_state_record& record, double time);
 // Digit keys 0 to 7 held in the driver record's key table jump the music to their
 // cue times and restore the nearest recorded row (run once per frame).
-void run_digit_jumps();
+void run_digit_jumps(driver_record& state);
 
 // Frame-time log.
 void open_frame_log(frame_time_log& log, const char* path, double duration);
 void record_frame_rate(frame_time_log& log, double rate, double time, int32_t value);
 void write_frame_log(frame_time_log& log);
 
-// Asset list: records an image file decoded into a slot (the rendering record's
-// asset hook), and writes the report on the driver record's asset list stream,
+// Asset list: writes the report of the record's assets on its asset list stream,
 // copying each distinct file once into "C:/lumivane/".
-void record_texture_asset(const char* file_name, int slot, int width, int height);
-void collect_assets(double load_seconds);
+void collect_assets(driver_record& state, double load_seconds);

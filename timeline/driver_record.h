@@ -3,7 +3,8 @@
 // the window procedure collects, the music handles, the seconds clock, the parts,
 // the diagnostics' records and the records handed to the parts each frame.
 // The application's one static record is a driver_record with the shell's own
-// fields added; the application hands it to the driver once, before anything runs.
+// fields added; the application hands it to the frame driver (hand_driver_record)
+// once, before anything runs, and the driver hands each part what it draws with.
 #pragma once
 
 #include "render/render_context.h"
@@ -63,6 +64,7 @@ struct driver_record {
 
     FSOUND_SAMPLE* music_sample = nullptr;
     FSOUND_DSPUNIT* fft_unit = nullptr;
+    int32_t music_channel = 0;  // the channel the music landed on
     double music_time = 0.0;
     int32_t frame_counter = 0;
 
@@ -74,6 +76,7 @@ struct driver_record {
     parts* loader_part = nullptr;
 
     key_state_record key_states;
+    uint8_t key_save_failed = 0;  // a failed save of the key states has been said
     frame_time_log frame_log_record;
     std::vector<asset_record> asset_records;
     std::ofstream asset_list_stream;
@@ -83,8 +86,3 @@ struct driver_record {
     PointerState loading_pointer;  // the pointer record of the loading frame
     RenderContext render_context;
 };
-
-// The record the driver works on: handed in once by the application, which keeps
-// it alive for the whole process.
-void hand_driver_record(driver_record& record);
-driver_record& driver_state();

@@ -3,6 +3,13 @@
 // platform's high-resolution counter.
 #pragma once
 
+struct driver_record;
+
+// The record the driver works on: handed in once by the application, which keeps
+// it alive for the whole process. The driver is the only code below the
+// application that holds it.
+void hand_driver_record(driver_record& record);
+
 void demo_init();
 void drive_frame();
 // Author mode: both clocks and the music go to `music_time` (kept within the

@@ -8,8 +8,10 @@
 #include "timeline/parts.h"
 
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -21,8 +23,7 @@ constexpr double music_rate = 44100;
 
 // Puts the working row's flags into the pointer record and its part times into the
 // parts that exist.
-void restore_working_row(const key_state_row& row) {
-    driver_record& state = driver_state();
+void restore_working_row(driver_record& state, const key_state_row& row) {
     for (std::size_t j = 0; j < row.part_times.size() && j < 9; ++j) {
         if (j < row.flags_a.size()) state.pointer_state.flags_a[j] = row.flags_a[j];
         if (j < row.flags_b.size()) state.pointer_state.flags_b[j] = row.flags_b[j];
@@ -40,9 +41,13 @@ void load_key_states(key_state_record& record, const char* path) {
     if (read_key_state_rows(in, rows)) record.rows = std::move(rows);
 }
 
-void save_key_states(const key_state_record& record, const char* path) {
+key_state_save save_key_states(const key_state_record& record, const char* path) {
+    errno = 0;
     std::ofstream out(path, std::ios::out | std::ios::trunc);
     if (out) write_key_state_rows(out, record.rows);
+    if (out) out.close();
+    if (out) return {};
+    return {false, errno != 0 ? std::strerror(errno) : "it could not be written"};
 }
 
 void find_key_state(key_state_record& record, double time) {
@@ -59,13 +64,12 @@ void find_key_state(key_state_record& record, double time) {
     if (chosen != nullptr) record.working = *chosen;
 }
 
-void run_digit_jumps() {
-    driver_record& state = driver_state();
+void run_digit_jumps(driver_record& state) {
     for (std::size_t digit = 0; digit < cue_times.size(); ++digit) {
         if (!state.keys[first_digit_key + digit]) continue;
         double cue = cue_times[digit];
         find_key_state(state.key_states, cue);
-        restore_working_row(state.key_states.working);
-        FSOUND_SetCurrentPosition(0, static_cast<unsigned>(cue * music_rate));
+        restore_working_row(state, state.key_states.working);
+        FSOUND_SetCurrentPosition(state.music_channel, static_cast<unsigned>(cue * music_rate));
     }
 }

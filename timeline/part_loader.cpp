@@ -5,7 +5,6 @@
 
 #include "render/gl_check.h"
 #include "render/render_context.h"
-#include "timeline/driver_record.h"
 
 #include <GL/glu.h>
 
@@ -14,8 +13,8 @@ void part_loader::init(RenderContext*) { logo_slot_offset = 0; }
 namespace {
 
 void set_view(const RenderContext& context) {
-    const int width = driver_state().render_width;
-    const int height = driver_state().render_height;
+    const int width = context.sizes.render_width;
+    const int height = context.sizes.render_height;
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

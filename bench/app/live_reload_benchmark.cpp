@@ -77,6 +77,8 @@ int main(int argc, char** argv) {
     app.render_height = app.window_height = 90;
     auto gl = std::make_unique<gl_test::GlTestContext>(160, 90);
     RenderContext& context = app.render_context;
+    context.sizes.render_width = 160;  // as the driver hands them
+    context.sizes.render_height = context.sizes.window_height = 90;
     context.create_render_target(0, 160, 90, 4);
     context.create_render_target(1, 40, 22, 0);
     context.pointer = &app.pointer_state;

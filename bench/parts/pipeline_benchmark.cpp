@@ -24,6 +24,8 @@ void frame_cost(benchmark::State& state) {
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     RenderContext& context = app.render_context;
+    context.sizes.render_width = width;  // as the driver hands them
+    context.sizes.render_height = context.sizes.window_height = height;
     context.create_render_target(0, width, height, 4);
     context.create_render_target(1, width / 4, height / 4, 0);
     auto part = std::make_unique<part_start>();

@@ -4,6 +4,7 @@
 // spectrum polled every frame). Needs an X display for the GL context.
 // Run by hand: build-dir/bench/timeline/frame_driver_benchmark
 #include "app/app_record.h"
+#include "app/program_wiring.h"
 #include "platform/fsound.h"
 #include "tests/support/gl_test_context.h"
 #include "tests/support/sound_fixtures.h"
@@ -37,6 +38,7 @@ struct driver_setup {
 
     explicit driver_setup(bool sound_on) {
         app = AppRecord();
+        wire_program(app);
         app.render_width = 64;
         app.render_height = 64;
         app.sound_on = sound_on ? 1 : 0;

@@ -2,6 +2,8 @@
 // and what the message says, from hand-made probes.
 #include "app/gl_requirements.h"
 
+#include "app/shell_messages.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -40,13 +42,22 @@ TEST(GlRequirements, EachMissingFeatureIsNamedWithTheRenderer) {
               (std::vector<std::string>{"GL_EXT_framebuffer_object", "GL_EXT_framebuffer_multisample"}));
 }
 
+// A failed loader leaves the feature flags meaningless, so even flags that read
+// as present are named missing, and the box says the loader's reason.
 TEST(GlRequirements, FailedLoaderReportsItsReasonAndEverythingMissing) {
-    gl_feature_probe probe;
+    gl_feature_probe probe = complete_probe();
+    probe.loader_ready = false;
     probe.loader_error = "Missing GL version";
     probe.renderer = "(unknown), OpenGL (unknown)";
     std::vector<std::string> missing = missing_gl_features(probe);
     ASSERT_EQ(missing.size(), 5u);
     EXPECT_EQ(missing[0], "OpenGL function loading (GLEW: Missing GL version)");
+    const std::string text = gl_requirements_problem(probe);
+    EXPECT_EQ(text.rfind(shell_text::gl_check_intro, 0), 0u) << text;
+    EXPECT_NE(text.find("Missing:\n  OpenGL function loading (GLEW: Missing GL version)\n  OpenGL 2.0 shader objects\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\n\nRenderer: (unknown), OpenGL (unknown)"), std::string::npos) << text;
 }
 
 }  // namespace

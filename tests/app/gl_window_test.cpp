@@ -89,7 +89,10 @@ TEST_F(GlWindow, WindowedClientAreaIsExactAtFiftyFiftyWithTheAskedPixelFormat) {
     EXPECT_STREQ(SDL_GetWindowTitle(app.window), test_title);
     pixel_format_report format = read_pixel_format();
     EXPECT_TRUE(format.double_buffer);
-    EXPECT_GE(format.alpha_bits, 1);
+    // The show asks for alpha: a visual without it means the request dropped it
+    // (any visual that has alpha has 8 bits of it). The X servers the tests run on
+    // give 32 depth bits to every visual, so only the floor can be checked there.
+    EXPECT_GE(format.alpha_bits, 8);
     EXPECT_GE(format.depth_bits, 24);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);

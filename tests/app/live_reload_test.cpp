@@ -43,6 +43,8 @@ protected:
         gl_check::set_enabled(true);
         gl_check::reset_logged_count();
         context = &app.render_context;
+        context->sizes.render_width = 64;  // as the driver hands them
+        context->sizes.render_height = context->sizes.window_height = 36;
         context->create_render_target(0, 64, 36, 4);
         context->create_render_target(1, 16, 9, 0);
         context->pointer = &app.pointer_state;

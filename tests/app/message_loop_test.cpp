@@ -4,6 +4,7 @@
 #include "app/app_record.h"
 #include "app/message_loop.h"
 #include "app/window_procedure.h"
+#include "timeline/frame_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,7 @@ struct fake_platform {
 class MessageLoop : public ::testing::Test {
 protected:
     void SetUp() override {
+        hand_driver_record(app);  // as the entry does: the fade's start goes through the driver
         app.keys.fill(0);
         app.active = 1;
         app.fade_started = 0;

@@ -221,3 +221,17 @@ TEST(Choreography, FrameSetUpBindsTheSceneTextures) {
     EXPECT_EQ(r.viewport_width, 1280);
     for (const recorded_draw& d : r.draws) EXPECT_TRUE(d.program_current);
 }
+
+// Slots other than the show's: each sampler must take the slot the frame hands
+// in, not a number of its own that happens to match the show's.
+TEST(Choreography, FrameSetUpBindsTheSlotsItIsHanded) {
+    choreography_frame frame = frame_at(30.0);
+    frame.slots = choreography_slots{1, 41, 42, 43, 44, 45};
+    scene_recorder r;
+    draw_choreography(frame, r);
+    EXPECT_EQ(r.samplers.at("texture2d_1"), 41);
+    EXPECT_EQ(r.samplers.at("texture2d_2"), 42);
+    EXPECT_EQ(r.samplers.at("texture2d_3"), 43);
+    EXPECT_EQ(r.samplers.at("texture2d_blob"), 44);
+    EXPECT_EQ(r.samplers.at("texture2d_cube"), 45);
+}

@@ -3,7 +3,6 @@
 // GL errors at the show's landmarks, the replay rewind as the programs receive it,
 // the pointer record handed back, the programs rebuilt while space is held, and
 // the one line for each mesh or note file that gives less than it should.
-#include "app/app_record.h"
 #include "parts/choreography.h"
 #include "parts/frame_probe.h"
 #include "parts/gl_scene_sink.h"
@@ -29,11 +28,12 @@ class PartStartGl : public ::testing::Test {
 protected:
     // A window of width x window_height (the picture's height unless given).
     void open(int width, int height, int window_height = 0) {
-        app = AppRecord();
-        app.render_width = app.window_width = width;
-        app.render_height = height;
-        app.window_height = window_height > 0 ? window_height : height;
-        gl = std::make_unique<gl_test::GlTestContext>(width, app.window_height);
+        record = std::make_unique<RenderContext>();
+        pointer = PointerState{};
+        record->sizes.render_width = width;
+        record->sizes.render_height = height;
+        record->sizes.window_height = window_height > 0 ? window_height : height;
+        gl = std::make_unique<gl_test::GlTestContext>(width, record->sizes.window_height);
         gl_check::set_enabled(true);
         gl_check::reset_logged_count();
         // The window's initial state, as the shell sets it before the show loads.
@@ -41,10 +41,10 @@ protected:
         glClearDepth(1.0);
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(GL_LEQUAL);
-        context = &app.render_context;
+        context = record.get();
         context->create_render_target(0, width, height, 4);
         context->create_render_target(1, width / 4, height / 4, 0);
-        context->pointer = &app.pointer_state;
+        context->pointer = &pointer;
         part = std::make_unique<part_start>();
         part->init(context);
     }
@@ -61,7 +61,7 @@ protected:
         part->scene_time = t;
         FrameTiming timing;
         timing.step = 0.0;
-        part->draw(&timing, context, &app.pointer_state);
+        part->draw(&timing, context, &pointer);
     }
 
     static float uniform_of(GLuint program, const char* name) {
@@ -73,6 +73,8 @@ protected:
     }
 
     std::unique_ptr<gl_test::GlTestContext> gl;
+    std::unique_ptr<RenderContext> record;  // large: its slot table stays off the stack
+    PointerState pointer;
     RenderContext* context = nullptr;
     std::unique_ptr<part_start> part;
 };
@@ -159,7 +161,7 @@ TEST_F(PartStartGl, QuarterSizeHighlightImageRoundsDown) {
 // column, the replay, the late elements and the credits.
 TEST_F(PartStartGl, EveryPassRunsWithoutGlErrorAcrossTheShow) {
     open(96, 54);
-    app.pointer_state.spectrum[1] = 0.6f;
+    pointer.spectrum[1] = 0.6f;
     for (double t : {-2.0, 1.0, 11.0, 30.0, 121.0, 186.5, 200.0, 231.0, 262.0, 275.0}) {
         frame_at(t);
         EXPECT_EQ(gl_check::check("after frame"), 0) << "t = " << t;
@@ -183,8 +185,8 @@ double mean_of_rows(const gl_test::GlTestContext& gl, int first, int last) {
 
 TEST_F(PartStartGl, ForcedWidePictureFullScreenIsCentredBetweenBlackBands) {
     open(64, 36, 48);
-    app.fullscreen = 1;
-    app.force_16_9 = 1;
+    context->sizes.fullscreen = true;
+    context->sizes.force_16_9 = true;
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);  // whatever was in the window before
     glClear(GL_COLOR_BUFFER_BIT);
     frame_at(60.0);
@@ -202,8 +204,8 @@ TEST_F(PartStartGl, ReplayedStretchShiftsOnlyTheChoreographyClock) {
     EXPECT_FLOAT_EQ(uniform_of(part->shaders.programs[1], "ttime"), 104.5f);
     EXPECT_FLOAT_EQ(uniform_of(part->shaders.programs[1], "fttime"), 186.5f);
     EXPECT_FLOAT_EQ(uniform_of(part->shaders.programs[4], "fttime"), 186.5f);
-    EXPECT_EQ(app.pointer_state.scratch[0], 186.5);
-    const chosen_camera camera = choose_camera(186.5, app.pointer_state.pointer_x, app.pointer_state.pointer_y);
+    EXPECT_EQ(pointer.scratch[0], 186.5);
+    const chosen_camera camera = choose_camera(186.5, pointer.pointer_x, pointer.pointer_y);
     EXPECT_EQ(context->frame_camera.eye, camera.frame_camera.eye) << "the camera follows the unshifted clock";
     EXPECT_EQ(context->frame_camera.centre, camera.frame_camera.centre);
 }
@@ -276,7 +278,7 @@ TEST_F(PartStartGl, PostProcessingReceivesItsImagesUniformsAndSamplers) {
 
     occlusion_inputs inputs;
     part->probe = &inputs;
-    app.pointer_state.spectrum[1] = 0.6f;
+    pointer.spectrum[1] = 0.6f;
     frame_at(200.1);  // the choreography sees 118.1, half a pulse cycle away
     part->probe = nullptr;
     expect_attachments("after a frame");
@@ -309,22 +311,22 @@ TEST_F(PartStartGl, PostProcessingReceivesItsImagesUniformsAndSamplers) {
 
 TEST_F(PartStartGl, FrameScalesTheStepAndHandsThePointerRecordBack) {
     open(64, 36);
-    app.pointer_state.wheel = 5.0;
-    app.pointer_state.pointer_x = 3.0;
-    app.pointer_state.adjust_qa = 1.5;
+    pointer.wheel = 5.0;
+    pointer.pointer_x = 3.0;
+    pointer.adjust_qa = 1.5;
     part->scene_time = 140.0;
     FrameTiming timing;
     timing.step = 0.5;
-    part->draw(&timing, context, &app.pointer_state);
+    part->draw(&timing, context, &pointer);
     EXPECT_DOUBLE_EQ(timing.step, 0.5 * 0.922);
     EXPECT_DOUBLE_EQ(part->scene_time, 140.0 + 0.5 * 0.922);
-    EXPECT_EQ(context->pointer, &app.pointer_state);
-    EXPECT_EQ(app.pointer_state.scratch[0], part->scene_time);
-    EXPECT_EQ(app.pointer_state.wheel, 0.0);
+    EXPECT_EQ(context->pointer, &pointer);
+    EXPECT_EQ(pointer.scratch[0], part->scene_time);
+    EXPECT_EQ(pointer.wheel, 0.0);
     const note_values notes = look_up_notes(part->notes, part->scene_time);
-    EXPECT_EQ(app.pointer_state.pointer_x, notes.p0);
-    EXPECT_EQ(app.pointer_state.pointer_y, notes.p1);
-    EXPECT_EQ(app.pointer_state.adjust_qa, 1.5);
+    EXPECT_EQ(pointer.pointer_x, notes.p0);
+    EXPECT_EQ(pointer.pointer_y, notes.p1);
+    EXPECT_EQ(pointer.adjust_qa, 1.5);
     EXPECT_FLOAT_EQ(uniform_of(part->shaders.programs[4], "Limit"), 1.5f);
 }
 
@@ -337,7 +339,7 @@ TEST_F(PartStartGl, HoldingSpaceRebuildsTheFiveProgramsEveryFrame) {
         return p;
     };
     const auto before = programs();
-    app.pointer_state.key_states[32] = 1;
+    pointer.key_states[32] = 1;
     frame_at(20.0);
     const auto held = programs();
     for (size_t i = 0; i < 5; ++i) EXPECT_NE(held[i], before[i]) << "rebuilt program " << i;
@@ -347,7 +349,7 @@ TEST_F(PartStartGl, HoldingSpaceRebuildsTheFiveProgramsEveryFrame) {
     const auto held_again = programs();
     for (size_t i = 0; i < 5; ++i) EXPECT_NE(held_again[i], held[i]) << "every held frame rebuilds";
 
-    app.pointer_state.key_states[32] = 0;
+    pointer.key_states[32] = 0;
     frame_at(20.0);
     EXPECT_EQ(programs(), held_again) << "released: the last build stays";
 }

@@ -1,7 +1,9 @@
 // The FSOUND_* calls on real MP3 decoding and SDL's silent audio drivers: lengths,
 // real-time playback, looping, seeking, the spectrum of what is being heard, volume
-// and muted output (captured through the "disk" driver), the fallback to silent
-// output, and calls made while the layer is closed.
+// and muted output (captured through the "disk" driver), the device's mixing path
+// (the disk driver without its delay), the fallback to silent output, and calls
+// made while the layer is closed.
+#include "platform/file_report.h"
 #include "platform/fsound.h"
 #include "platform/sound_output.h"
 #include "tests/support/sound_fixtures.h"
@@ -80,11 +82,15 @@ TEST(SoundLayerClosed, CallsWithoutInitAreHarmless) {
 TEST(SoundLayerClosed, UnknownDriverFallsBackToSilentOutputWithOneLine) {
     use_audio_driver("no-such-audio-driver");
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     const bool opened = FSOUND_Init(44100, 32, 2);
-    const std::string said = testing::internal::GetCapturedStdout();
+    const std::string said = testing::internal::GetCapturedStderr();
+    const std::string printed = testing::internal::GetCapturedStdout();
     ASSERT_TRUE(opened);
+    EXPECT_EQ(printed, "");
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find("silent output"), std::string::npos) << said;
+    EXPECT_EQ(said.rfind(std::string(program_name()) + ": sound: no audio device (", 0), 0u) << said;
+    EXPECT_NE(said.find("); playing through the silent output\n"), std::string::npos) << said;
     EXPECT_STREQ(SDL_GetCurrentAudioDriver(), "dummy");
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, sine_1000hz().c_str(), 304, 0, 0);
     ASSERT_NE(sample, nullptr);
@@ -243,4 +249,44 @@ TEST(SoundLayerCapture, MutedOutputIsSilentWhilePositionAndSpectrumGoOn) {
     std::vector<char> bytes((std::istreambuf_iterator<char>(raw)), std::istreambuf_iterator<char>());
     ASSERT_GE(bytes.size(), size_t(12 * 1024 * 4));
     EXPECT_TRUE(std::all_of(bytes.begin(), bytes.end(), [](char b) { return b == 0; }));
+}
+
+// Without its delay the disk driver takes buffers as fast as they are mixed, as a
+// device does, so the device's path mixes each buffer whole: the one-shot sine
+// lies in the capture back to back at full level. Mixed by the wall clock instead,
+// such a driver would get almost only silence.
+TEST(SoundLayerCapture, UnpacedDriverGetsEveryBufferMixedWhole) {
+    const std::string capture = scratch_folder() + "/device_path_capture.raw";
+    use_audio_driver("disk");
+    setenv("SDL_DISKAUDIOFILE", capture.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "0", 1);
+    ASSERT_TRUE(FSOUND_Init(44100, 32, 2));
+    FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, sine_1000hz().c_str(), 304, 0, 0);
+    ASSERT_NE(sample, nullptr);
+    FSOUND_Sample_SetMode(sample, 1);  // one shot
+    const auto written = [&] { return uintmax_t(std::filesystem::file_size(capture)); };
+    const uintmax_t sine_frames = 88200;
+    const uintmax_t before_play = written();
+    ASSERT_EQ(FSOUND_PlaySound(FSOUND_FREE, sample), 0);
+    const bool all_written = eventually([&] { return written() >= before_play + (sine_frames + 4096) * 4; });
+    const bool ran_out = eventually([] { return FSOUND_GetCurrentPosition(0) == 88200u; });
+    FSOUND_Close();
+    unsetenv("SDL_DISKAUDIODELAY");
+    ASSERT_TRUE(all_written);
+    EXPECT_TRUE(ran_out);
+
+    std::ifstream raw(capture, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(raw)), std::istreambuf_iterator<char>());
+    std::vector<int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    size_t first = size_t(before_play / 2);
+    while (first < samples.size() && std::abs(int(samples[first])) < 1000) ++first;
+    ASSERT_LT(first + 2 * sine_frames, samples.size()) << "no sine after the play call";
+    // Every stretch of 441 frames (ten periods) within the sine reaches its level.
+    const size_t stretch = 2 * 441;
+    for (size_t at = first; at + stretch <= first + 2 * (sine_frames - 1024); at += stretch) {
+        int peak = 0;
+        for (size_t i = at; i < at + stretch; ++i) peak = std::max(peak, std::abs(int(samples[i])));
+        ASSERT_GT(peak, 14000) << "a gap in the mixed sine at frame " << (at - first) / 2;
+    }
 }

@@ -1,26 +1,28 @@
 // The asset list report: its sections and totals, the byte-wise sorted listing,
 // and one copy of each distinct file into "C:/lumivane/" under the working folder.
-#include "app/app_record.h"
+#include "timeline/driver_record.h"
 #include "scratch.h"
 #include "timeline/diagnostics.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+// The record the diagnostics work on, as the driver hands it.
+driver_record state;
 
 // Works in a folder of its own with the report opened as the show opens it.
 class AssetList : public ::testing::Test {
 protected:
     void SetUp() override {
-        app.asset_records.clear();
+        state.asset_records.clear();
         std::filesystem::create_directories("c:");
-        app.asset_list_stream.open("c://3dsjpglist4.txt", std::ios::out | std::ios::trunc);
-        ASSERT_TRUE(app.asset_list_stream.is_open());
+        state.asset_list_stream.open("c://3dsjpglist4.txt", std::ios::out | std::ios::trunc);
+        ASSERT_TRUE(state.asset_list_stream.is_open());
     }
-    void TearDown() override { app.asset_records.clear(); }
+    void TearDown() override { state.asset_records.clear(); }
 
     void add(const std::string& name, int slot, int width, int height, int32_t kind = asset_jpeg_texture) {
-        app.asset_records.push_back({name, slot, width, height, kind});
+        state.asset_records.push_back({name, slot, width, height, kind});
     }
     std::string report() const { return read_text("c:/3dsjpglist4.txt"); }
 
@@ -28,7 +30,7 @@ protected:
 };
 
 TEST_F(AssetList, NoRecordsGivesHeadersAndZeroTotals) {
-    collect_assets(2.5);
+    collect_assets(state, 2.5);
     EXPECT_EQ(report(),
               "\n-- JPG LIST\n"
               "\n-- 3DS LIST\n"
@@ -38,7 +40,7 @@ TEST_F(AssetList, NoRecordsGivesHeadersAndZeroTotals) {
               "\n-- JPG LIST\n"
               "\n-- 3DS LIST\n"
               "Total sorted : 0");
-    EXPECT_FALSE(app.asset_list_stream.is_open());
+    EXPECT_FALSE(state.asset_list_stream.is_open());
 }
 
 TEST_F(AssetList, FileRegisteredTwiceIsCopiedAndCountedOnce) {
@@ -49,7 +51,7 @@ TEST_F(AssetList, FileRegisteredTwiceIsCopiedAndCountedOnce) {
     add("textures/noise.jpg", 7, 256, 256);
     add("textures/blob.jpg", 3, 64, 32);
     add("textures/noise.jpg", 9, 256, 256);
-    collect_assets(0.125);
+    collect_assets(state, 0.125);
     EXPECT_EQ(report(),
               "\n-- JPG LIST\n"
               "textures/noise.jpg (256,256) @ 7 position. \n"
@@ -73,13 +75,13 @@ TEST_F(AssetList, FileRegisteredTwiceIsCopiedAndCountedOnce) {
 
 TEST_F(AssetList, A256By256JpegAdds196608Bytes) {
     add("a.jpg", 1, 256, 256);
-    collect_assets(1);
+    collect_assets(state, 1);
     EXPECT_NE(report().find("Total : 1 files,  196608 bytes\n"), std::string::npos);
 }
 
 TEST_F(AssetList, SortingIsByteWise) {
     for (const char* name : {"b.jpg", "\xc3\xa9.jpg", "B.jpg", "a.jpg", "_.jpg"}) add(name, 0, 1, 1);
-    collect_assets(1);
+    collect_assets(state, 1);
     std::string text = report();
     size_t sorted = text.find("-- JPG Sorted\n");
     ASSERT_NE(sorted, std::string::npos);
@@ -90,7 +92,7 @@ TEST_F(AssetList, SortingIsByteWise) {
 TEST_F(AssetList, MeshRecordsHaveTheirOwnSections) {
     add("neomeshes/wing.3ds", 4, 0, 0, asset_3ds_mesh);
     add("t.jpg", 2, 2, 2);
-    collect_assets(1);
+    collect_assets(state, 1);
     std::string text = report();
     EXPECT_NE(text.find("\n-- 3DS LIST\nneomeshes/wing.3ds 4 position. \n"), std::string::npos);
     EXPECT_NE(text.find("\n-- 3DS LIST\nName  : neomeshes/wing.3ds\nTotal sorted : 2"), std::string::npos);
@@ -104,7 +106,7 @@ TEST_F(AssetList, FailedCopiesAreIgnored) {
     add("kept.jpg", 0, 1, 1);
     add("missing.jpg", 1, 1, 1);                 // no source
     add("no/such/folder.jpg", 2, 1, 1);          // no target folder
-    collect_assets(1);
+    collect_assets(state, 1);
     EXPECT_EQ(read_text("C:/lumivane/kept.jpg"), "old");
     EXPECT_NE(report().find("Total sorted : 3"), std::string::npos);
 }

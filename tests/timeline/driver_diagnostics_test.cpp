@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 namespace {
 
@@ -88,5 +89,24 @@ TEST_F(DriverDiagnostics, RecordIsSavedOnEveryFadeFrameAndNotBefore) {
     app.key_states.rows[0].time = 150.0;
     rig.frame(0.1);
     EXPECT_EQ(read_text("state.txt"), "1\n\n\n150\n0\n") << "written again on the next fade frame";
+    EXPECT_TRUE(rig.exits.empty());
+}
+
+TEST_F(DriverDiagnostics, AKeyStateSaveThatFailsIsSaidOnce) {
+    rig.start_show(10.0, false);
+    app.record_keys = 1;
+    app.key_states.rows.resize(1);
+    std::filesystem::create_directory("state.txt");  // nothing can be written there
+    app.fade_started = 1;
+    app.fade_start_time = app.frame_timing.demo_time;
+    app.fade_rate = 0.1;
+    testing::internal::CaptureStderr();
+    rig.frame(0.1);
+    rig.frame(0.1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    const size_t first = said.find(": state.txt: Is a directory (");
+    ASSERT_NE(first, std::string::npos) << said;
+    EXPECT_EQ(first, said.rfind(": state.txt: ")) << "said once: " << said;
+    EXPECT_NE(said.find("; the key states are not saved\n"), std::string::npos) << said;
     EXPECT_TRUE(rig.exits.empty());
 }

@@ -37,23 +37,23 @@ void fake_sound::set_active(FSOUND_DSPUNIT* unit, bool active) {
 }
 int fake_sound::play(int, FSOUND_SAMPLE*) {
     calls.push_back("play");
-    return 0;
+    return music_channel;
 }
-void fake_sound::set_position(int, uint32_t position) {
+void fake_sound::set_position(int channel, uint32_t position) {
     calls.push_back("set_position");
-    seeks.push_back(position);
+    if (channel == music_channel) seeks.push_back(position);
 }
-uint32_t fake_sound::position(int) {
+uint32_t fake_sound::position(int channel) {
     ++polls;
-    return position_source();
+    return channel == music_channel ? position_source() : 0u;
 }
-void fake_sound::set_paused(int, bool now_paused) {
+void fake_sound::set_paused(int channel, bool now_paused) {
     calls.push_back("set_paused");
-    paused = now_paused;
+    if (channel == music_channel) paused = now_paused;
 }
-int fake_sound::frequency(int) {
+int fake_sound::frequency(int channel) {
     ++polls;
-    return playback_frequency;
+    return channel == music_channel ? playback_frequency : 0;
 }
 uint32_t fake_sound::length(FSOUND_SAMPLE*) {
     ++polls;
@@ -99,6 +99,7 @@ void recording_part::reset_clock() {
 
 driver_rig::driver_rig() {
     app = AppRecord();
+    wire_program(app);
     app.render_width = 64;
     app.render_height = 64;
     frame_driver_services& services = driver_services();
@@ -137,6 +138,7 @@ void driver_rig::start_show(double demo_time, bool sound_on) {
     app.sound_on = sound_on ? 1 : 0;
     app.part_slots[0] = driver_services().make_main_part();
     app.music_sample = reinterpret_cast<FSOUND_SAMPLE*>(0x5a3);
+    app.music_channel = sound.music_channel;  // where the music's start put it
     clock_reset();
     app.frame_timing.clock_reference = clock_read();
     app.frame_timing.demo_time = demo_time;

@@ -22,6 +22,9 @@ public:
     uint32_t sample_length = 300 * 44100;
     std::function<uint32_t()> position_source = [] { return 0u; };
     std::array<float, 512> spectrum_values{};
+    // The channel play puts the music on: not 0, so a driver that assumes channel
+    // 0 hears nothing and its seeks and pauses land nowhere.
+    int music_channel = 3;
 
     std::vector<std::string> calls;  // names in call order
     std::vector<uint32_t> seeks;

@@ -1,7 +1,7 @@
 // The key-state recorder: the "state.txt" layout and its loader's defences against
 // corrupt files, the nearest-row lookup, and the digit keys moving the real music
 // (MP3 decoded and played on SDL's silent "dummy" audio driver).
-#include "app/app_record.h"
+#include "timeline/driver_record.h"
 #include "platform/fsound.h"
 #include "scratch.h"
 #include "timeline/diagnostics.h"
@@ -12,6 +12,8 @@
 #include <cstdlib>
 
 namespace {
+// The record the diagnostics work on, as the driver hands it.
+driver_record state;
 
 key_state_row make_row(double time, std::vector<double> part_times, std::vector<bool> a,
                        std::vector<bool> b) {
@@ -96,6 +98,16 @@ TEST(KeyStates, CorruptFilesLeaveTheRecordEmpty) {
     EXPECT_TRUE(missing.rows.empty());
 }
 
+TEST(KeyStates, SaveIntoAMissingFolderSaysWhy) {
+    key_state_record record;
+    record.rows.push_back(make_row(140, {}, {}, {}));
+    const key_state_save save = save_key_states(record, "/nonexistent folder/state.txt");
+    EXPECT_FALSE(save.saved);
+    EXPECT_EQ(save.reason, "No such file or directory");
+    scratch_folder folder;
+    EXPECT_TRUE(save_key_states(record, folder.file("state.txt").c_str()).saved);
+}
+
 TEST(KeyStates, NearestRowWinsAndEarlierWinsATie) {
     key_state_record record;
     record.rows.push_back(make_row(100, {1}, {true}, {false}));
@@ -144,17 +156,17 @@ protected:
         ASSERT_NE(music, nullptr);
         ASSERT_EQ(FSOUND_PlaySound(0, music), 0);
 
-        app.key_states = key_state_record{};
-        app.key_states.rows.push_back(make_row(140, {11, 12, 13}, {false, true, true}, {true, false, true}));
-        app.key_states.rows.push_back(make_row(152, {21, 22, 23}, {true, true, true}, {true, true, true}));
-        app.part_slots[0] = &main_part;
-        app.part_slots[2] = &third_part;
-        app.keys.fill(0);
+        state.key_states = key_state_record{};
+        state.key_states.rows.push_back(make_row(140, {11, 12, 13}, {false, true, true}, {true, false, true}));
+        state.key_states.rows.push_back(make_row(152, {21, 22, 23}, {true, true, true}, {true, true, true}));
+        state.part_slots[0] = &main_part;
+        state.part_slots[2] = &third_part;
+        state.keys.fill(0);
     }
     void TearDown() override {
         FSOUND_Close();
-        app.part_slots.fill(nullptr);
-        app.keys.fill(0);
+        state.part_slots.fill(nullptr);
+        state.keys.fill(0);
     }
 
     double music_seconds() const { return FSOUND_GetCurrentPosition(0) / 44100.0; }
@@ -165,47 +177,47 @@ protected:
 };
 
 TEST_F(DigitJumps, HoldingOneSeeksTo146AndRestoresThe140Row) {
-    app.keys['1'] = 1;
+    state.keys['1'] = 1;
     for (int frame = 0; frame < 3; ++frame) {
-        run_digit_jumps();
+        run_digit_jumps(state);
         EXPECT_NEAR(music_seconds(), 146.0, 0.25);
         FSOUND_SetCurrentPosition(0, 10 * 44100);  // the music moves on; the held key pulls it back
     }
-    EXPECT_EQ(app.key_states.working.time, 140);
+    EXPECT_EQ(state.key_states.working.time, 140);
     EXPECT_EQ(main_part.part_time, 11);
     EXPECT_EQ(third_part.part_time, 13);
-    EXPECT_FALSE(app.pointer_state.flags_a[0]);
-    EXPECT_TRUE(app.pointer_state.flags_a[1]);
-    EXPECT_TRUE(app.pointer_state.flags_b[0]);
-    EXPECT_FALSE(app.pointer_state.flags_b[1]);
+    EXPECT_FALSE(state.pointer_state.flags_a[0]);
+    EXPECT_TRUE(state.pointer_state.flags_a[1]);
+    EXPECT_TRUE(state.pointer_state.flags_b[0]);
+    EXPECT_FALSE(state.pointer_state.flags_b[1]);
 }
 
 TEST_F(DigitJumps, LaterDigitsWinWhenSeveralAreHeld) {
-    app.keys['0'] = 1;
-    app.keys['2'] = 1;
-    app.keys['1'] = 1;
-    run_digit_jumps();
-    EXPECT_EQ(app.key_states.working.time, 152);  // nearest to 165
+    state.keys['0'] = 1;
+    state.keys['2'] = 1;
+    state.keys['1'] = 1;
+    run_digit_jumps(state);
+    EXPECT_EQ(state.key_states.working.time, 152);  // nearest to 165
     EXPECT_EQ(main_part.part_time, 21);
     EXPECT_NEAR(music_seconds(), 165.0, 0.25);
 }
 
 TEST_F(DigitJumps, WithoutRowsAJumpOnlyMovesTheMusic) {
-    app.key_states.rows.clear();
-    app.keys['0'] = 1;
-    run_digit_jumps();
+    state.key_states.rows.clear();
+    state.keys['0'] = 1;
+    run_digit_jumps(state);
     EXPECT_NEAR(music_seconds(), 25.0, 0.25);
     EXPECT_EQ(main_part.part_time, 0);
 }
 
 TEST_F(DigitJumps, EightAndNineDoNothing) {
-    app.keys['8'] = 1;
-    app.keys['9'] = 1;
+    state.keys['8'] = 1;
+    state.keys['9'] = 1;
     FSOUND_SetCurrentPosition(0, 5 * 44100);
-    run_digit_jumps();
+    run_digit_jumps(state);
     EXPECT_NEAR(music_seconds(), 5.0, 0.25);
     EXPECT_EQ(main_part.part_time, 0);
-    EXPECT_TRUE(app.key_states.working.part_times.empty());
+    EXPECT_TRUE(state.key_states.working.part_times.empty());
 }
 
 }  // namespace

@@ -2,13 +2,12 @@
 // with nothing in texture slot 10, and the caller's state comes back whole.
 #include "tests/render/render_gl_fixture.h"
 
-#include "app/app_record.h"
 #include "timeline/frame_records.h"
 #include "timeline/part_loader.h"
 
 TEST_F(RenderGlTest, LoadingFrameIsBlackWithAnEmptyLogoSlot) {
-    app.render_width = size;
-    app.render_height = size;
+    context->sizes.render_width = size;
+    context->sizes.render_height = size;
     part_loader loader;
     loader.logo_slot_offset = 5;
     loader.init(context.get());
@@ -50,8 +49,8 @@ TEST_F(RenderGlTest, LoadingFrameIsBlackWithAnEmptyLogoSlot) {
 TEST_F(RenderGlTest, LoadingFrameDrawsToTheWindowEvenFromATargetAndWithoutASize) {
     context->create_render_target(0, 8, 8, 4);
     context->bind_render_target(0, 1);
-    app.render_width = 0;
-    app.render_height = 0;  // not sized yet: the frame still works without a NaN aspect
+    context->sizes.render_width = 0;
+    context->sizes.render_height = 0;  // not sized yet: the frame still works without a NaN aspect
     part_loader loader;
     loader.init(context.get());
     loader.draw(nullptr, context.get(), nullptr);

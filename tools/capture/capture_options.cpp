@@ -1,6 +1,8 @@
 // Command-line parsing of the capture tool, and the frames and times it implies.
 #include "tools/capture/capture_options.h"
 
+#include "app/command_line.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -23,10 +25,13 @@ bool parse_whole(const std::string& text, int& out) {
     return true;
 }
 
+// The show's own reading of "WxH"; the capture tool's range is checked apart.
 bool parse_size(const std::string& text, int& width, int& height) {
-    const size_t x = text.find('x');
-    if (x == std::string::npos) return false;
-    return parse_whole(text.substr(0, x), width) && parse_whole(text.substr(x + 1), height);
+    std::pair<int32_t, int32_t> size;
+    if (!parse_size_text(text, size)) return false;
+    width = size.first;
+    height = size.second;
+    return true;
 }
 
 bool in_show(double t) { return t >= 0.0 && t <= capture_last_time; }

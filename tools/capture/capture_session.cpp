@@ -6,8 +6,9 @@
 #include "app/program_wiring.h"
 #include "parts/part_start.h"
 #include "platform/message_box.h"
+#include "render/normal_map.h"
 #include "timeline/frame_driver.h"
-#include "timeline/frame_step.h"
+#include "timeline/clock_step.h"
 
 #include <GL/glew.h>
 
@@ -15,8 +16,6 @@
 #include <cstdio>
 
 namespace {
-
-constexpr int music_channel = 0;
 
 // A picture drawn with a program missing is not the show: every program the
 // show built must have built. Each failure is named on standard error.
@@ -46,6 +45,7 @@ capture_session::~capture_session() {
 }
 
 bool capture_session::open() {
+    wire_program(app);
     app.show_dialog = 0;
     app.window_width = app.render_width = width_;
     app.window_height = app.render_height = height_;
@@ -77,13 +77,10 @@ bool capture_session::open() {
 // pull toward the music, the demo time and the part's clock.
 void capture_session::step_clocks_only(double step) {
     FrameTiming& timing = app.frame_timing;
-    timing.step = step;
-    const auto music = read_music(sound_.position(music_channel), sound_.length(app.music_sample),
-                                  sound_.frequency(music_channel));
-    if (music) timing.step = corrected_step(timing.step, timing.demo_time, *music, app.drift_correction);
+    take_frame_step(timing, step, music_track{&sound_, app.music_channel, app.music_sample}, app.drift_correction,
+                    false);
     ++app.frame_counter;
-    timing.demo_time += timing.step;
-    part_->advance_clock(timing);
+    advance_clocks(timing, *part_);
     ++frames_done_;
 }
 
@@ -107,7 +104,7 @@ rgb_image capture_session::read_window() const {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, image.pixels.data());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    flip_rows(image);
+    image.pixels = flip_rows(image.pixels, width_, height_);  // GL's bottom row first to top row first
     return image;
 }
 

@@ -10,18 +10,6 @@
 #include <cstdio>
 #include <cstring>
 
-void flip_rows(rgb_image& image) {
-    const size_t row = static_cast<size_t>(image.width) * 3;
-    std::vector<uint8_t> swap(row);
-    for (int y = 0; y < image.height / 2; ++y) {
-        uint8_t* top = image.pixels.data() + static_cast<size_t>(y) * row;
-        uint8_t* bottom = image.pixels.data() + static_cast<size_t>(image.height - 1 - y) * row;
-        std::memcpy(swap.data(), top, row);
-        std::memcpy(top, bottom, row);
-        std::memcpy(bottom, swap.data(), row);
-    }
-}
-
 bool write_png(const std::string& path, const rgb_image& image) {
     std::string problem = output_problem(path);
     const std::string target = output_target(path);

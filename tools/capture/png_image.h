@@ -13,9 +13,6 @@ struct rgb_image {
     std::vector<uint8_t> pixels;  // top row first, 3 bytes per pixel
 };
 
-// Reverses the row order of tightly packed RGB rows (GL's bottom-up to top-down).
-void flip_rows(rgb_image& image);
-
 // Writes beside the path and renames over it when complete (see safe_output.h);
 // false (with the reason on stderr) when the file cannot be written, leaving
 // whatever was at the path.

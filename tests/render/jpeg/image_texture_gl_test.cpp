@@ -99,18 +99,41 @@ TEST(ImageTextures, NormalMapOfAFlatPictureAndGreyscaleExpansion) {
 
 message_answer quiet_box(const char*, const char*, message_icon, message_buttons) { return message_answer::ok; }
 
+// What the main part does with an image at start-up: a failed load goes to the
+// record's failure hook.
+void load_at_start(const char* file_name, bool normal_map) {
+    RenderContext& context = app.render_context;
+    const texture_load_result result =
+        normal_map ? context.load_jpeg_normal_map(file_name, 1) : context.load_jpeg_texture(file_name, 1);
+    if (!result.loaded) context.load_failure_callback(file_name, result.reason, result.detail);
+}
+
+TEST(ImageTextures, AFailedLoadReturnsItsCaptionAndReasonAndTellsNoHook) {
+    RenderContext context;
+    context.load_failure_callback = [](const char*, const char*, const char*) { ADD_FAILURE() << "hook told"; };
+    const texture_load_result missing = context.load_jpeg_texture("no/such.jpg", 1);
+    EXPECT_FALSE(missing.loaded);
+    EXPECT_STREQ(missing.reason, texture_load_reason::unreadable);
+    EXPECT_STREQ(missing.detail, "No such file or directory");
+    const std::string text = write_jpeg("not_a_jpeg_result.jpg", std::vector<uint8_t>(100, 'x'));
+    const texture_load_result undecodable = context.load_jpeg_normal_map(text.c_str(), 1);
+    EXPECT_FALSE(undecodable.loaded);
+    EXPECT_STREQ(undecodable.reason, texture_load_reason::undecodable);
+    EXPECT_EQ(context.texture_of_slot(1), 0u);
+}
+
 TEST(ImageTexturesDeathTest, UnreadableFilesEndTheProcessWithCodeOne) {
     // Each failure also gives one line with the reason and the full path: the
     // system's text when the file cannot be opened, else the decoder's message.
     set_message_box_handler(quiet_box);
-    EXPECT_EXIT(app.render_context.load_jpeg_texture("no/such.jpg", 1), testing::ExitedWithCode(1),
+    EXPECT_EXIT(load_at_start("no/such.jpg", false), testing::ExitedWithCode(1),
                 "velmoria: no/such.jpg: No such file or directory \\(/.*/no/such.jpg\\)\nJpg: no/such.jpg");
-    EXPECT_EXIT(app.render_context.load_jpeg_normal_map("no/such.jpg", 1), testing::ExitedWithCode(1),
+    EXPECT_EXIT(load_at_start("no/such.jpg", true), testing::ExitedWithCode(1),
                 "No such file or directory .*\nJpg !: no/such.jpg");
-    EXPECT_EXIT(app.render_context.load_jpeg_texture(VELMORIA_BINARY_DIR, 1), testing::ExitedWithCode(1),
+    EXPECT_EXIT(load_at_start(VELMORIA_BINARY_DIR, false), testing::ExitedWithCode(1),
                 "Is a directory .*\nJpg: ");
     std::string text = write_jpeg("not_a_jpeg.jpg", std::vector<uint8_t>(100, 'x'));
-    EXPECT_EXIT(app.render_context.load_jpeg_texture(text.c_str(), 1), testing::ExitedWithCode(1),
+    EXPECT_EXIT(load_at_start(text.c_str(), false), testing::ExitedWithCode(1),
                 "not_a_jpeg.jpg: no start-of-image marker .*\nJpg !: ");
 
     // Entropy data that fails inside read_row: the loader must stop, not upload.
@@ -122,7 +145,7 @@ TEST(ImageTexturesDeathTest, UnreadableFilesEndTheProcessWithCodeOne) {
         corrupt[i + 1] = 0x00;
     }
     std::string bad = write_jpeg("corrupt_entropy.jpg", corrupt);
-    EXPECT_EXIT(app.render_context.load_jpeg_texture(bad.c_str(), 1), testing::ExitedWithCode(1),
+    EXPECT_EXIT(load_at_start(bad.c_str(), false), testing::ExitedWithCode(1),
                 "corrupt_entropy.jpg: [a-z].*\nJpg !: ");
     set_message_box_handler(nullptr);
 }

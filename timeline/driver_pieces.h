@@ -1,0 +1,32 @@
+// The frame driver's pieces, shared by its files: the record it was handed, the
+// music's start-up, the clock, the end and the closing fade, and author mode's
+// span. Only the driver's own files include this.
+#pragma once
+
+#include "timeline/clock_step.h"
+
+struct driver_record;
+
+// The record the application handed in (hand_driver_record).
+driver_record& held_record();
+
+// Music start-up (music_start.cpp). start_music is false when the process was told
+// to end.
+music_track track_of(const driver_record& state);
+bool start_music();
+
+// The clock (show_clock.cpp): the measured step, the pull toward the music and the
+// frame's seed, the first frame's start point, the clocks stepped to a time
+// without drawing, and a later start.
+void measure_step();
+void follow_music();
+void apply_start_point();
+void step_clocks_to(double time);
+void skip_to_start();
+
+// The end and the closing fade (show_end.cpp).
+void end_show(bool close_sound);
+void run_closing_fade();
+
+// Author mode (author_seek.cpp): a loop's end or the show's end met by a frame.
+void keep_author_span();

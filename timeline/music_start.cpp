@@ -1,0 +1,56 @@
+// The frame driver's music start-up: the sound library opened, the music loaded,
+// looping, with the FFT unit on, started on the channel it lands on, and a file
+// shorter than the show said once.
+#include "platform/exit_codes.h"
+#include "platform/file_report.h"
+#include "platform/fsound.h"
+#include "timeline/driver_pieces.h"
+#include "timeline/driver_record.h"
+#include "timeline/frame_driver_services.h"
+#include "timeline/frame_step.h"
+
+#include <string>
+
+namespace {
+
+constexpr const char* music_file = "music//Tolvek - Velmoria.mp3";
+constexpr unsigned music_load_mode = 304;  // 16-bit signed mono, as the library is asked
+
+// A music file cut short still plays what it holds; once, it is said how far.
+void say_if_music_short() {
+    const auto music = read_music_position(track_of(held_record()));
+    if (!music) return;
+    const std::string reason = short_music_reason(music->length);
+    if (!reason.empty()) report_file_problem(music_file, reason.c_str());
+}
+
+}  // namespace
+
+music_track track_of(const driver_record& state) {
+    return music_track{driver_services().sound, state.music_channel, state.music_sample};
+}
+
+// The music starts with the FFT unit on; false when the process was told to end.
+bool start_music() {
+    driver_record& state = held_record();
+    frame_driver_services& services = driver_services();
+    sound_source& sound = *services.sound;
+    if (!sound.init(44100, 32, 2)) {
+        services.message("Problem initializing FMod. \nProgram will now exit.", "KRV  ");
+        services.exit_process(exit_start_failure);
+        return false;
+    }
+    state.music_sample = sound.load(music_file, music_load_mode);
+    if (state.music_sample == nullptr) {
+        services.message("Problem initializing FMod. \nNo sound file.", "KRV ");
+        services.exit_process(exit_start_failure);  // a show without its music failed to start
+        return false;
+    }
+    sound.set_mode(state.music_sample, FSOUND_LOOP_NORMAL);
+    state.fft_unit = sound.fft_unit();
+    sound.set_active(state.fft_unit, true);
+    state.music_channel = sound.play(FSOUND_FREE, state.music_sample);
+    sound.set_position(state.music_channel, 0);
+    say_if_music_short();
+    return true;
+}
