@@ -130,6 +130,7 @@ void demo_init() {
     if (state.play_keys) load_key_states(state.key_states, "state.txt");
     if (state.asset_list) state.asset_list_stream.open("c://3dsjpglist4.txt");
     state.render_context.progress_callback = nullptr;
+    glewInit();
     prepare_targets();
     const double load_start = clock_read();
     load_parts();
