@@ -17,7 +17,6 @@ void record_texture_asset(const char* file_name, int slot, int width, int height
 
 AppRecord::AppRecord() {
     render_context.asset_callback = record_texture_asset;
-    render_context.load_failure_callback = end_on_texture_failure;
     render_context.load_notice_callback = note_partial_texture;
 }
 

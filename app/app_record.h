@@ -17,8 +17,8 @@
 struct SDL_Window;
 
 struct AppRecord : driver_record {
-    // Points the rendering record's asset and failure hooks at the asset list
-    // and the start-up failure box.
+    // Points the rendering record's asset and partial-picture hooks at the asset
+    // list and the notice on standard error.
     AppRecord();
 
     uint8_t mode_list_pending = 1;

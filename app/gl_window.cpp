@@ -124,8 +124,16 @@ bool init_gl() {
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    demo_init();
-    return true;
+    const show_status loaded = demo_init();
+    if (loaded.playing()) return true;
+    end_failed_start(loaded);
+    return false;
+}
+
+void end_failed_start(const show_status& status) {
+    if (!status.problem.done()) report_file_problem(status.problem.what.c_str(), status.problem.reason.c_str());
+    kill_gl_window();
+    show_message_box(status.box_text.c_str(), status.box_caption.c_str(), message_icon::information);
 }
 
 void kill_gl_window() {

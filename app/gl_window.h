@@ -6,6 +6,7 @@
 #include <cstdint>
 
 struct SDL_Window;
+struct show_status;
 
 // Opens the window, the context and the demo: true when the window, the context,
 // the OpenGL start-up check, the initial state and the demo's loading all
@@ -30,8 +31,13 @@ bool make_show_window(const char* title, int32_t width, int32_t height, window_m
 void resize_scene(int32_t width, int32_t height);
 
 // Checks the OpenGL features the show needs, sets the initial state and runs the
-// demo's loading. False (after the message) when a feature is missing.
+// demo's loading. False (after the message, with the window released) when a
+// feature is missing or the show cannot start.
 bool init_gl();
+
+// A show that could not start: what failed and why on standard error, the window
+// released once, then the failure's box.
+void end_failed_start(const show_status& status);
 
 // Releases what create_gl_window acquired, in reverse order; failures are shown as
 // "SHUTDOWN ERROR" boxes and shutdown carries on.

@@ -7,6 +7,7 @@
 #include "app/author_mode.h"
 #include "app/live_reload.h"
 #include "app/timing_probe.h"
+#include "platform/exit_codes.h"
 #include "platform/window_system.h"
 #include "timeline/frame_driver.h"
 
@@ -17,7 +18,7 @@ loop_platform window_loop_platform() {
     platform.drive_frame = [] {
         frame_work_started();
         reload_changed_files();
-        drive_frame();
+        return drive_frame().playing();
     };
     platform.draw_overlay = [] {
         if (overlay_pass()) overlay_pass()();
@@ -36,15 +37,16 @@ void start_fade() {
     app.fade_start_time = app.frame_timing.demo_time;
 }
 
-void idle_pass(const loop_platform& platform) {
+bool idle_pass(const loop_platform& platform) {
     if (app.active) {
-        platform.drive_frame();
+        if (!platform.drive_frame()) return false;
         if (platform.draw_overlay) platform.draw_overlay();
     }
     if (app.keys[VK_ESCAPE] || app.escape_pressed) start_fade();
     app.escape_pressed = 0;
     platform.swap_buffers();
     if (app.keys[VK_F1]) app.keys[VK_F1] = 0;
+    return true;
 }
 
 int run_message_loop(const loop_platform& platform) {
@@ -53,8 +55,8 @@ int run_message_loop(const loop_platform& platform) {
         if (platform.peek(message)) {
             if (message.message == WM_QUIT) return int(message.wparam);
             platform.dispatch(message);
-        } else {
-            idle_pass(platform);
+        } else if (!idle_pass(platform)) {
+            return exit_normal;
         }
     }
 }

@@ -89,7 +89,7 @@ bool same_file(const std::string& a, const std::string& b) {
     return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
 }
 
-texture_load_result load_image(RenderContext& context, const image_file& image, int slot_base) {
+outcome load_image(RenderContext& context, const image_file& image, int slot_base) {
     const int slot = slot_base + image.offset;
     return image.normal_map ? context.load_jpeg_normal_map(image.path, slot) : context.load_jpeg_texture(image.path, slot);
 }
@@ -155,15 +155,16 @@ void part_start::create_black_textures(RenderContext& context) {
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 }
 
-// At start-up an image that cannot be loaded goes to the record's failure hook.
-void part_start::load_images(RenderContext& context) {
+// At start-up an image that cannot be loaded ends the loading: the show cannot
+// start without it, so the failure is kept for the driver to hand on.
+bool part_start::load_images(RenderContext& context) {
     for (const image_file& image : image_files) {
-        const texture_load_result result = load_image(context, image, slot_base);
-        if (!result.loaded && context.load_failure_callback)
-            context.load_failure_callback(image.path, result.reason, result.detail);
+        init_problem = load_image(context, image, slot_base);
+        if (!init_problem.done()) return false;
     }
     context.bind_texture_slot(slot_base + blob_offset);
     clamp_bound_texture();
+    return true;
 }
 
 namespace {
@@ -196,12 +197,12 @@ void part_start::load_meshes() {
 void part_start::reload_programs() { build_programs(); }
 
 // While the show runs a bad file only keeps the old texture: the reason is
-// returned, and the start-up failure hook is not told.
+// returned and the show goes on.
 std::string part_start::reload_image(int index, RenderContext& context) {
     const image_file& image = image_files[static_cast<size_t>(index)];
     const GLuint old = slot_name(context, slot_base + image.offset);
-    const texture_load_result result = load_image(context, image, slot_base);
-    if (!result.loaded) return std::string("cannot be loaded as a JPEG picture (") + result.reason + ")";
+    const outcome result = load_image(context, image, slot_base);
+    if (!result.done()) return "cannot be loaded as a JPEG picture (" + result.caption + ")";
     if (old != 0) glDeleteTextures(1, &old);
     if (image.offset == blob_offset) clamp_bound_texture();
     return {};
@@ -246,7 +247,7 @@ void part_start::init(RenderContext* context) {
     context->attach_depth_texture(0, scene_depth_slot);
     context->attach_color_texture(1, 0, highlight_slot);
 
-    load_images(*context);
+    if (!load_images(*context)) return;
     load_meshes();
     load_notes(notes, "misc//piano2.txt");
     reset_clock();

@@ -95,7 +95,8 @@ private:
     void rebuild_programs();
     void create_images(RenderContext& context);
     void create_black_textures(RenderContext& context);
-    void load_images(RenderContext& context);
+    // False, with init_problem set, when an image cannot be loaded.
+    bool load_images(RenderContext& context);
     std::string reload_image(int index, RenderContext& context);
     void load_meshes();
 

@@ -18,7 +18,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -54,6 +53,7 @@ struct sound_system {
 };
 
 sound_system* sound = nullptr;  // null while the layer is closed
+std::string last_problem;       // why the last Init or Sample_Load failed
 std::array<float, spectrum_bins> silent_spectrum{};
 std::atomic<bool> output_muted = false;
 
@@ -173,9 +173,13 @@ bool open_device(sound_system& system) {
     }
     std::fprintf(stderr, "%s: sound: no audio device (%s); playing through the silent output\n", program_name(),
                  SDL_GetError());
-    if (SDL_AudioInit("dummy") != 0) return false;
+    if (SDL_AudioInit("dummy") != 0) {
+        last_problem = std::string("no silent output either: ") + SDL_GetError();
+        return false;
+    }
     system.forced_silent = true;
     if (open_output(system)) return true;
+    last_problem = std::string("no silent output either: ") + SDL_GetError();
     SDL_AudioQuit();
     return false;
 }
@@ -222,6 +226,7 @@ const sound_channel* held_channel(const sound_system& system) {
 
 signed char FSOUND_Init(int mix_rate, int max_software_channels, unsigned int) {
     FSOUND_Close();
+    last_problem.clear();
     auto system = std::make_unique<sound_system>();
     system->rate = mix_rate > 0 ? mix_rate : 44100;
     system->channels.resize(size_t(std::max(max_software_channels, 1)));
@@ -232,15 +237,14 @@ signed char FSOUND_Init(int mix_rate, int max_software_channels, unsigned int) {
 }
 
 FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* file_name, unsigned int mode, int, int) {
-    if (sound == nullptr || file_name == nullptr) return nullptr;
-    auto sample = std::make_unique<FSOUND_SAMPLE>();
-    const std::string problem = load_music_file(file_name, sample->sound);
-    if (!problem.empty()) {
-        std::error_code ignored;
-        const std::string path = std::filesystem::absolute(file_name, ignored).lexically_normal().string();
-        std::fprintf(stderr, "%s: cannot open %s: %s\n", program_name(), path.c_str(), problem.c_str());
+    last_problem.clear();
+    if (sound == nullptr || file_name == nullptr) {
+        last_problem = "the sound layer is not open";
         return nullptr;
     }
+    auto sample = std::make_unique<FSOUND_SAMPLE>();
+    last_problem = load_music_file(file_name, sample->sound);
+    if (!last_problem.empty()) return nullptr;
     sample->loop = loop_mode(mode);
     sound->samples.push_back(std::move(sample));
     return sound->samples.back().get();
@@ -370,3 +374,5 @@ bool describe_sound_output(sound_output_report& report) {
 }
 
 void set_output_muted(bool muted) { output_muted = muted; }
+
+std::string fsound_last_problem() { return last_problem; }

@@ -3,6 +3,8 @@
 // and lengths are in samples, frequencies in Hz; channel 0 is the music's channel.
 #pragma once
 
+#include <string>
+
 struct FSOUND_SAMPLE;
 struct FSOUND_DSPUNIT;
 
@@ -28,3 +30,6 @@ unsigned int FSOUND_Sample_GetLength(FSOUND_SAMPLE* sample);
 float* FSOUND_DSP_GetSpectrum();
 signed char FSOUND_SetVolume(int channel, int volume);
 void FSOUND_Close();
+// Why the last FSOUND_Init or FSOUND_Sample_Load failed (the system's or the
+// decoder's text); empty after one that succeeded. The caller says it.
+std::string fsound_last_problem();

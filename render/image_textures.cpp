@@ -1,7 +1,7 @@
 // The JPEG texture loaders of RenderContext: decode a file, report it to the asset
 // hook, and upload it (or the normal map of its red channel) as an RGB texture
-// into a slot. A file that cannot be read or decoded is reported to the failure
-// hook with its box caption and the reason, and nothing is uploaded.
+// into a slot. A file that cannot be read or decoded gives back its box caption
+// and the reason, and nothing is uploaded.
 #include "render/jpeg_decoder.h"
 #include "render/jpeg_errors.h"
 #include "render/jpeg_stream.h"
@@ -72,8 +72,10 @@ std::optional<decoded_texture> decode_texture_file(const RenderContext& context,
     return picture;
 }
 
-// The result of a failed load: the caption of its box and the reason.
-texture_load_result failed_load(const load_failure& failure) { return {false, failure.caption, failure.detail}; }
+// The result of a failed load: the file, the reason and the caption of its box.
+outcome failed_load(const char* file_name, const load_failure& failure) {
+    return outcome::failed(file_name, failure.detail, failure.caption);
+}
 
 // Generates a new texture name into the slot (an older texture there stays alive)
 // and uploads tightly packed RGB rows with linear filtering.
@@ -98,22 +100,22 @@ void upload_rgb_texture(RenderContext& context, int slot, const decoded_texture&
 
 }  // namespace
 
-texture_load_result RenderContext::load_jpeg_texture(const char* file_name, int slot) {
+outcome RenderContext::load_jpeg_texture(const char* file_name, int slot) {
     report_progress(0.1);
     load_failure failure;
     std::optional<decoded_texture> picture =
         decode_texture_file(*this, file_name, slot, texture_load_reason::unreadable, failure);
-    if (!picture) return failed_load(failure);
+    if (!picture) return failed_load(file_name, failure);
     upload_rgb_texture(*this, slot, *picture, picture->rgb);
     return {};
 }
 
-texture_load_result RenderContext::load_jpeg_normal_map(const char* file_name, int slot) {
+outcome RenderContext::load_jpeg_normal_map(const char* file_name, int slot) {
     report_progress(0.1);
     load_failure failure;
     std::optional<decoded_texture> picture =
         decode_texture_file(*this, file_name, slot, texture_load_reason::undecodable, failure);
-    if (!picture) return failed_load(failure);
+    if (!picture) return failed_load(file_name, failure);
     std::vector<uint8_t> top_first = flip_rows(picture->rgb, picture->width, picture->height);
     std::vector<uint8_t> normals = sobel_normal_map(top_first, picture->width, picture->height);
     upload_rgb_texture(*this, slot, *picture, flip_rows(normals, picture->width, picture->height));

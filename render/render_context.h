@@ -1,10 +1,11 @@
 // RenderContext: the one rendering record every part reaches its shared GL state
 // through: the texture slot table, the render targets, the two camera records, the
-// current pointer record, the picture's sizes and the loading hooks (progress, assets, failures). One
+// current pointer record, the picture's sizes and the loading hooks (progress, assets, partial pictures). One
 // static instance lives in the application record for the whole process.
 #pragma once
 
 #include "geometry/vector3.h"
+#include "platform/outcome.h"
 
 #include <GL/glew.h>
 
@@ -22,14 +23,6 @@ constexpr const char* unreadable = "Jpg";     // the file cannot be opened
 constexpr const char* undecodable = "Jpg !";  // not a JPEG picture the decoder can read
 }  // namespace texture_load_reason
 
-// The outcome of an image texture load: loaded, or the caption of its failure box
-// and the reason behind it (the system's text when the file cannot be opened, the
-// decoder's message when it cannot be decoded).
-struct texture_load_result {
-    bool loaded = true;
-    const char* reason = nullptr;
-    const char* detail = nullptr;
-};
 
 // The sizes a part draws at: the picture (the render targets' size), the window's
 // height and whether a forced 16:9 picture is shown full screen. The driver sets
@@ -46,10 +39,6 @@ struct RenderContext {
     void (*progress_callback)(double step) = nullptr;
     // Told of every image file decoded into a slot, before its rows are read.
     void (*asset_callback)(const char* file_name, int slot, int width, int height) = nullptr;
-    // Told by the loading part of an image file that could not be loaded at
-    // start-up, with the caption of its box and the reason. The loaders only
-    // return the failure (texture_load_result) and leave the slot untouched.
-    void (*load_failure_callback)(const char* file_name, const char* caption, const char* detail) = nullptr;
     // Told of every image file that was uploaded although its file ended before
     // its picture did, with the decoder's message.
     void (*load_notice_callback)(const char* file_name, const char* detail) = nullptr;
@@ -85,9 +74,11 @@ struct RenderContext {
     void create_depth_texture(int slot, int width, int height);
     void create_noise_texture(int slot, int width, int height);
 
-    // Image textures from JPEG files.
-    texture_load_result load_jpeg_texture(const char* file_name, int slot);
-    texture_load_result load_jpeg_normal_map(const char* file_name, int slot);
+    // Image textures from JPEG files. A file that cannot be loaded leaves the slot
+    // untouched and gives the file, the reason (the system's text when it cannot be
+    // opened, the decoder's message when it cannot be decoded) and its box caption.
+    outcome load_jpeg_texture(const char* file_name, int slot);
+    outcome load_jpeg_normal_map(const char* file_name, int slot);
 
     GLuint texture_of_slot(int slot) const { return texture_ids[slot + texture_base]; }
 };

@@ -2,8 +2,9 @@
 # Checks the one-way structure of the source folders: each folder may include
 # headers only from its own folder and from the layers below it, and geometry/
 # stays free of OpenGL; below app/ nothing reaches for the application's record
-# through driver_state(): each layer uses what it is handed. Prints file:line for
-# every offence and exits 1.
+# through driver_state(): each layer uses what it is handed; and only a program's
+# main file ends the process with exit(): everything else returns its failure.
+# Prints file:line for every offence and exits 1.
 # Usage: check-layers.sh [tree]   (the repository root by default)
 set -euo pipefail
 root="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
@@ -16,6 +17,10 @@ include_line='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([^">]+)[">]'
 graphics_header='^(GL|SDL2?)/'
 quoted='^[[:space:]]*#[[:space:]]*include[[:space:]]*"'
 record_reach='(^|[^[:alnum:]_])driver_state[[:space:]]*\('
+# exit() and quick_exit(), with or without std::, in code (not in a comment);
+# _exit() after a fork and atexit() are not ends of the program's own.
+process_exit='(^|[^[:alnum:]_])(std::)?(quick_)?exit[[:space:]]*\('
+main_definition='^int[[:space:]]+w?main[[:space:]]*\('
 
 status=0
 report() {
@@ -26,9 +31,16 @@ report() {
 cd "$root"
 while IFS= read -r -d '' file; do
   own="${file%%/*}"
+  is_main=0
+  grep -Eq "$main_definition" "$file" && is_main=1
   number=0
   while IFS= read -r line || [[ -n "$line" ]]; do
     number=$((number + 1))
+    code="${line%%//*}"
+    if ((!is_main)) && [[ "$code" =~ $process_exit ]]; then
+      report "$file:$number" "$own/ ends the process outside a main; return the failure instead"
+      continue
+    fi
     if ((layer[$own] < layer[app])) && [[ "$line" =~ $record_reach ]]; then
       report "$file:$number" "$own/ reaches for the application's record through driver_state()"
       continue

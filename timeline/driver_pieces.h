@@ -4,16 +4,16 @@
 #pragma once
 
 #include "timeline/clock_step.h"
+#include "timeline/frame_driver.h"
 
 struct driver_record;
 
 // The record the application handed in (hand_driver_record).
 driver_record& held_record();
 
-// Music start-up (music_start.cpp). start_music is false when the process was told
-// to end.
+// Music start-up (music_start.cpp): playing, or the failed start with its box.
 music_track track_of(const driver_record& state);
-bool start_music();
+show_status start_music();
 
 // The clock (show_clock.cpp): the measured step, the pull toward the music and the
 // frame's seed, the first frame's start point, the clocks stepped to a time
@@ -24,9 +24,10 @@ void apply_start_point();
 void step_clocks_to(double time);
 void skip_to_start();
 
-// The end and the closing fade (show_end.cpp).
-void end_show(bool close_sound);
-void run_closing_fade();
+// The end and the closing fade (show_end.cpp): each gives the ended show, the fade
+// playing until it has run out.
+show_status end_show(bool close_sound);
+show_status run_closing_fade();
 
 // Author mode (author_seek.cpp): a loop's end or the show's end met by a frame.
 void keep_author_span();

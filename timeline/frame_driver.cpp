@@ -5,6 +5,7 @@
 // and fade, and author mode live in files of their own (driver_pieces.h).
 #include "timeline/frame_driver.h"
 
+#include "platform/exit_codes.h"
 #include "platform/file_report.h"
 #include "timeline/diagnostics.h"
 #include "timeline/driver_pieces.h"
@@ -46,8 +47,9 @@ void prepare_targets() {
     context.texture_base = 0;
 }
 
-// The loading frame, then the main part's loading.
-void load_parts() {
+// The loading frame, then the main part's loading: false, with the part's problem
+// kept, when it could not load what the show needs.
+bool load_parts() {
     driver_record& state = held_record();
     frame_driver_services& services = driver_services();
     RenderContext& context = state.render_context;
@@ -63,7 +65,21 @@ void load_parts() {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     services.swap_buffers();
     state.part_slots[0]->init(&context);
+    if (!state.part_slots[0]->init_problem.done()) return false;
     state.part_slots[0]->active_flag = 1;
+    return true;
+}
+
+// A part that could not load an image: the reason on standard error, then the box
+// naming the file under the image's caption.
+show_status failed_loading(const outcome& problem) {
+    show_status status;
+    status.now = show_status::state::failed;
+    status.exit_code = exit_start_failure;
+    status.problem = problem;
+    status.box_text = problem.what;
+    status.box_caption = problem.caption;
+    return status;
 }
 
 void reset_pointer_for_show() {
@@ -123,7 +139,7 @@ driver_record& held_record() { return *handed; }
 
 void hand_driver_record(driver_record& record) { handed = &record; }
 
-void demo_init() {
+show_status demo_init() {
     const auto loading_start = std::chrono::steady_clock::now();
     say_loading();
     driver_record& state = held_record();
@@ -133,8 +149,11 @@ void demo_init() {
     glewInit();
     prepare_targets();
     const double load_start = clock_read();
-    load_parts();
-    if (state.sound_on && !start_music()) return;
+    if (!load_parts()) return failed_loading(state.part_slots[0]->init_problem);
+    if (state.sound_on) {
+        const show_status music = start_music();
+        if (!music.playing()) return music;
+    }
     const double load_seconds = clock_read() - load_start;
     if (state.asset_list) collect_assets(state, load_seconds);
     clock_reset();
@@ -144,9 +163,10 @@ void demo_init() {
     state.drift_correction_start = state.drift_correction;
     skip_to_start();
     say_loaded(loading_start);
+    return {};
 }
 
-void drive_frame() {
+show_status drive_frame() {
     driver_record& state = held_record();
     int cursor_x = 0;
     int cursor_y = 0;
@@ -164,9 +184,7 @@ void drive_frame() {
     draw_main_part();
     if (state.play_keys) run_digit_jumps(state);
     apply_start_point();
-    if (!state.author && state.frame_timing.demo_time > show_end_time) {
-        end_show(true);
-        return;
-    }
-    if (state.fade_started) run_closing_fade();
+    if (!state.author && state.frame_timing.demo_time > show_end_time) return end_show(true);
+    if (state.fade_started) return run_closing_fade();
+    return {};
 }

@@ -22,6 +22,7 @@ uint32_t sound_source::length(FSOUND_SAMPLE* sample) { return FSOUND_Sample_GetL
 const float* sound_source::spectrum() { return FSOUND_DSP_GetSpectrum(); }
 void sound_source::set_volume(int channel, int volume) { FSOUND_SetVolume(channel, volume); }
 void sound_source::close() { FSOUND_Close(); }
+std::string sound_source::problem() { return fsound_last_problem(); }
 
 frame_driver_services& driver_services() {
     static frame_driver_services services;

@@ -1,13 +1,14 @@
 // What the frame driver reaches outside itself: the sound calls it polls, the
-// performance counter, the cursor, the buffer swap, the window release, the notes'
-// hand-over, message boxes and the process exit. The application fills in the real
-// services before anything runs; tests and tools replace single entries (a fake
-// counter, a sound source whose position is a fixed-step clock, an exit that only
-// records its code).
+// performance counter, the cursor, the buffer swap, the notes' hand-over and the
+// main part's factory. The application fills in the real services before anything
+// runs; tests and tools replace single entries (a fake counter, a sound source
+// whose position is a fixed-step clock). The driver never ends the process: it
+// returns how the show stands (show_status) and the application acts on it.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 struct FSOUND_SAMPLE;
 struct FSOUND_DSPUNIT;
@@ -32,6 +33,8 @@ public:
     virtual const float* spectrum();
     virtual void set_volume(int channel, int volume);
     virtual void close();
+    // Why the last init or load failed; empty when it gave no reason.
+    virtual std::string problem();
 };
 
 struct frame_driver_services {
@@ -40,12 +43,7 @@ struct frame_driver_services {
     std::function<int64_t()> counter_frequency;
     std::function<void(int& x, int& y)> cursor;
     std::function<void()> swap_buffers;
-    std::function<void()> kill_window;
     std::function<void()> hand_over_notes;
-    std::function<void(const char* text, const char* caption)> message;
-    // Ends the process. A replacement that returns makes the driver return at once
-    // from the operation that ended.
-    std::function<void(int code)> exit_process;
     // Builds the part for slot 0 (not yet initialised).
     std::function<parts*()> make_main_part;
 };

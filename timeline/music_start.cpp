@@ -1,6 +1,6 @@
 // The frame driver's music start-up: the sound library opened, the music loaded,
 // looping, with the FFT unit on, started on the channel it lands on, and a file
-// shorter than the show said once.
+// shorter than the show said once. A failure is returned with its box.
 #include "platform/exit_codes.h"
 #include "platform/file_report.h"
 #include "platform/fsound.h"
@@ -24,33 +24,41 @@ void say_if_music_short() {
     if (!reason.empty()) report_file_problem(music_file, reason.c_str());
 }
 
+// A start that failed for want of its music: the fixed box and, where the sound
+// layer gave one, what failed and why.
+show_status failed_start(const char* box_text, const char* box_caption, const std::string& problem) {
+    show_status status;
+    status.now = show_status::state::failed;
+    status.exit_code = exit_start_failure;
+    if (!problem.empty()) status.problem = outcome::failed(music_file, problem);
+    status.box_text = box_text;
+    status.box_caption = box_caption;
+    return status;
+}
+
 }  // namespace
 
 music_track track_of(const driver_record& state) {
     return music_track{driver_services().sound, state.music_channel, state.music_sample};
 }
 
-// The music starts with the FFT unit on; false when the process was told to end.
-bool start_music() {
+// The music starts with the FFT unit on, on the channel it lands on.
+show_status start_music() {
     driver_record& state = held_record();
-    frame_driver_services& services = driver_services();
-    sound_source& sound = *services.sound;
-    if (!sound.init(44100, 32, 2)) {
-        services.message("Problem initializing FMod. \nProgram will now exit.", "KRV  ");
-        services.exit_process(exit_start_failure);
-        return false;
-    }
+    sound_source& sound = *driver_services().sound;
+    if (!sound.init(44100, 32, 2))
+        return failed_start("Problem initializing FMod. \nProgram will now exit.", "KRV  ", sound.problem());
     state.music_sample = sound.load(music_file, music_load_mode);
-    if (state.music_sample == nullptr) {
-        services.message("Problem initializing FMod. \nNo sound file.", "KRV ");
-        services.exit_process(exit_start_failure);  // a show without its music failed to start
-        return false;
-    }
+    if (state.music_sample == nullptr)
+        return failed_start("Problem initializing FMod. \nNo sound file.", "KRV ", sound.problem());
     sound.set_mode(state.music_sample, FSOUND_LOOP_NORMAL);
     state.fft_unit = sound.fft_unit();
     sound.set_active(state.fft_unit, true);
     state.music_channel = sound.play(FSOUND_FREE, state.music_sample);
+    if (state.music_channel < 0)
+        return failed_start("Problem initializing FMod. \nProgram will now exit.", "KRV  ",
+                            "no free sound channel to play it on");
     sound.set_position(state.music_channel, 0);
     say_if_music_short();
-    return true;
+    return {};
 }

@@ -2,6 +2,8 @@
 // in init and draws one frame per draw call. The frame driver owns the parts.
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <cstdint>
 
 struct FrameTiming;
@@ -21,5 +23,8 @@ public:
     virtual void reset_clock() {}
 
     int32_t active_flag = 0;  // set to 1 once init has returned
+    // What init could not load, when the show cannot start without it; the driver
+    // hands it to the application, which ends the start.
+    outcome init_problem;
     double part_time = 0.0;   // position on the timeline, kept by the key-state recorder
 };

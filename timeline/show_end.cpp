@@ -1,6 +1,6 @@
 // The frame driver's end: the show's end and the closing fade, whose veil is
 // drawn by render/ and whose volume follows it; the fade run out hands over the
-// notes and ends the show.
+// notes and ends the show, which the application then closes.
 #include "platform/exit_codes.h"
 #include "platform/file_report.h"
 #include "platform/fsound.h"
@@ -33,27 +33,26 @@ void draw_fade_overlay(double amount) {
 
 }  // namespace
 
-// Deletes the main part and ends the process; returns only when the exit service
-// does (under test).
-void end_show(bool close_sound) {
+// Closes the sound and deletes the main part; the application releases the window.
+show_status end_show(bool close_sound) {
     driver_record& state = held_record();
-    frame_driver_services& services = driver_services();
-    if (close_sound) services.sound->close();
-    services.kill_window();
+    if (close_sound) driver_services().sound->close();
     delete state.part_slots[0];
     state.part_slots[0] = nullptr;
-    services.exit_process(exit_normal);
+    show_status ended;
+    ended.now = show_status::state::ended;
+    ended.exit_code = exit_normal;
+    return ended;
 }
 
-void run_closing_fade() {
+show_status run_closing_fade() {
     driver_record& state = held_record();
     if (state.record_keys) save_keys(state);
     const double amount = fade_amount(state.frame_timing.demo_time, state.fade_start_time, state.fade_rate);
     frame_driver_services& services = driver_services();
     if (state.sound_on) services.sound->set_volume(FSOUND_ALL, fade_volume(amount));
     draw_fade_overlay(amount);
-    if (amount > 0.999) {
-        services.hand_over_notes();
-        end_show(state.sound_on != 0);
-    }
+    if (amount <= 0.999) return {};
+    services.hand_over_notes();
+    return end_show(state.sound_on != 0);
 }

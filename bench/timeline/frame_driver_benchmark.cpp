@@ -45,11 +45,10 @@ struct driver_setup {
         frame_driver_services& services = driver_services();
         services.make_main_part = []() -> parts* { return new empty_part; };
         services.swap_buffers = [] {};
-        services.exit_process = [](int) { std::abort(); };
         const std::string mp3 = make_sine_mp3("soundtrack_10s.mp3", 440.0, 10.0, 44100, 2);
         enter_show_folder(mp3);
         use_audio_driver("dummy");
-        demo_init();
+        if (!demo_init().playing()) std::abort();
     }
     ~driver_setup() {
         FSOUND_Close();
@@ -64,7 +63,7 @@ void drive_frames(benchmark::State& state, bool sound_on) {
     driver_setup setup(sound_on);
     for (auto _ : state) {
         app.frame_timing.demo_time = 100.0;
-        drive_frame();
+        if (!drive_frame().playing()) std::abort();
     }
 }
 

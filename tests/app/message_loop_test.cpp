@@ -1,6 +1,7 @@
 // The message loop's rules on a scripted platform: the fade starts once on a held
 // Escape, also while inactive; F1 counts for one idle pass; every idle pass swaps;
-// the quit message ends the loop with its code.
+// the quit message ends the loop with its code, and so does a frame that ended the
+// show, with zero.
 #include "app/app_record.h"
 #include "app/message_loop.h"
 #include "app/window_procedure.h"
@@ -22,6 +23,7 @@ struct fake_platform {
     int passes_before_quit = 1;
     int swaps = 0;
     int frames = 0;
+    int show_ends_at_frame = 0;  // the frame that ends the show; 0: none does
     std::vector<uint8_t> f1_seen_in_frames;
 
     loop_platform hooks() {
@@ -41,6 +43,7 @@ struct fake_platform {
             ++frames;
             f1_seen_in_frames.push_back(app.keys[VK_F1]);
             app.frame_timing.demo_time += 0.1;
+            return frames != show_ends_at_frame;
         };
         platform.swap_buffers = [this] {
             calls.push_back("swap");
@@ -132,6 +135,18 @@ TEST_F(MessageLoop, EveryIdlePassSwapsActiveOrNotAndMessagesDoNot) {
     idle.passes_before_quit = 3;
     run_message_loop(idle.hooks());
     EXPECT_EQ(idle.calls, (std::vector<std::string>{"swap", "swap", "swap"}));
+}
+
+// The frame that ends the show ends the loop at once with the normal exit code:
+// nothing is drawn over it and it is not swapped.
+TEST_F(MessageLoop, AFrameThatEndsTheShowEndsTheLoopBeforeItsSwap) {
+    fake_platform fake;
+    fake.passes_before_quit = 10;
+    fake.show_ends_at_frame = 2;
+    loop_platform platform = fake.hooks();
+    platform.draw_overlay = [&fake] { fake.calls.push_back("overlay"); };
+    EXPECT_EQ(run_message_loop(platform), 0);
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{"frame", "overlay", "swap", "frame"}));
 }
 
 TEST_F(MessageLoop, QuitEndsTheLoopWithItsCodeBeforeLaterMessages) {

@@ -98,11 +98,17 @@ TEST(SoundLayerClosed, UnknownDriverFallsBackToSilentOutputWithOneLine) {
     FSOUND_Close();
 }
 
-TEST_F(SoundLayer, MissingOrUndecodableFileGivesNull) {
+// A failed load gives null and keeps its reason for the caller, who says it; the
+// next load that succeeds clears it.
+TEST_F(SoundLayer, MissingOrUndecodableFileGivesNullAndItsReason) {
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, (scratch_folder() + "/missing.mp3").c_str(), 304, 0, 0), nullptr);
+    EXPECT_EQ(fsound_last_problem(), "No such file or directory");
     const std::string text = scratch_folder() + "/not_an_mp3.mp3";
     std::ofstream(text) << "plain text, no MPEG audio frames in here\n";
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, text.c_str(), 304, 0, 0), nullptr);
+    EXPECT_FALSE(fsound_last_problem().empty());
+    EXPECT_NE(FSOUND_Sample_Load(FSOUND_FREE, sine_1000hz().c_str(), 304, 0, 0), nullptr);
+    EXPECT_EQ(fsound_last_problem(), "");
 }
 
 TEST_F(SoundLayer, LengthFrequencyAndChannelZero) {
@@ -264,6 +270,13 @@ TEST(SoundLayerCapture, UnpacedDriverGetsEveryBufferMixedWhole) {
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, sine_1000hz().c_str(), 304, 0, 0);
     ASSERT_NE(sample, nullptr);
     FSOUND_Sample_SetMode(sample, 1);  // one shot
+    // Mixed as a device is, the position is taken back by one buffer: the one
+    // being heard while the next is mixed.
+    sound_output_report report;
+    ASSERT_TRUE(describe_sound_output(report));
+    EXPECT_FALSE(report.paced_by_clock);
+    EXPECT_GT(report.buffer_frames, 0);
+    EXPECT_EQ(report.latency_frames, report.buffer_frames);
     const auto written = [&] { return uintmax_t(std::filesystem::file_size(capture)); };
     const uintmax_t sine_frames = 88200;
     const uintmax_t before_play = written();

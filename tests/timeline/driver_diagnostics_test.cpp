@@ -2,7 +2,6 @@
 // the logs opened at start, the frame rate recorded and the digit jumps run every
 // frame, and the key-state record saved only while the closing fade runs. Each
 // test works in a scratch folder, where the show's relative paths land.
-#include "app/app_record.h"
 #include "driver_doubles.h"
 #include "scratch.h"
 #include "timeline/frame_driver.h"
@@ -30,43 +29,43 @@ TEST_F(DriverDiagnostics, SwitchedOnTheyLoadAtStartAndRecordEveryFrame) {
     write_text("state.txt", two_rows);
     std::filesystem::create_directories("c:/logs");
     rig.swap_ticks = 1000000;  // loading takes a second per swap
-    app.play_keys = 1;
-    app.frame_log = 1;
-    app.asset_list = 1;
-    app.sound_on = 0;
-    demo_init();
-    ASSERT_EQ(app.key_states.rows.size(), 2u);
-    EXPECT_EQ(app.key_states.rows[1].time, 152.0);
-    EXPECT_EQ(app.key_states.rows[1].part_times, std::vector<double>{21.0});
-    EXPECT_FALSE(app.frame_log_record.failed) << "the frame log is open";
-    ASSERT_EQ(app.frame_log_record.slots.size(), 2400u) << "240 s in tenths";
+    record.play_keys = 1;
+    record.frame_log = 1;
+    record.asset_list = 1;
+    record.sound_on = 0;
+    rig.init();
+    ASSERT_EQ(record.key_states.rows.size(), 2u);
+    EXPECT_EQ(record.key_states.rows[1].time, 152.0);
+    EXPECT_EQ(record.key_states.rows[1].part_times, std::vector<double>{21.0});
+    EXPECT_FALSE(record.frame_log_record.failed) << "the frame log is open";
+    ASSERT_EQ(record.frame_log_record.slots.size(), 2400u) << "240 s in tenths";
     const std::string assets = read_text("c:/3dsjpglist4.txt");
     EXPECT_NE(assets.find("Loadtime :2\n"), std::string::npos) << assets;
 
-    app.keys['1'] = 1;  // jump to 146: the 140 row is nearest
+    record.keys['1'] = 1;  // jump to 146: the 140 row is nearest
     rig.frame(0.02);
-    EXPECT_NEAR(app.frame_log_record.slots[0].rate, 50.0, 1e-6);
-    EXPECT_EQ(app.key_states.working.time, 140.0);
+    EXPECT_NEAR(record.frame_log_record.slots[0].rate, 50.0, 1e-6);
+    EXPECT_EQ(record.key_states.working.time, 140.0);
     EXPECT_EQ(rig.part->part_time, 11.0);
-    app.keys['1'] = 0;
+    record.keys['1'] = 0;
 }
 
 TEST_F(DriverDiagnostics, SwitchedOffTheyTouchNothing) {
     write_text("state.txt", two_rows);
     std::filesystem::create_directories("c:/logs");
-    app.sound_on = 0;
-    demo_init();
-    EXPECT_TRUE(app.key_states.rows.empty());
-    EXPECT_TRUE(app.frame_log_record.failed);
-    app.key_states.rows.resize(1);
-    app.key_states.rows[0].time = 140.0;
-    app.key_states.rows[0].part_times = {11.0};
-    app.keys['1'] = 1;
-    app.fade_started = 1;
-    app.fade_rate = 0.8;
+    record.sound_on = 0;
+    rig.init();
+    EXPECT_TRUE(record.key_states.rows.empty());
+    EXPECT_TRUE(record.frame_log_record.failed);
+    record.key_states.rows.resize(1);
+    record.key_states.rows[0].time = 140.0;
+    record.key_states.rows[0].part_times = {11.0};
+    record.keys['1'] = 1;
+    record.fade_started = 1;
+    record.fade_rate = 0.8;
     rig.frame(0.02);
-    app.keys['1'] = 0;
-    EXPECT_TRUE(app.key_states.working.part_times.empty()) << "no jump";
+    record.keys['1'] = 0;
+    EXPECT_TRUE(record.key_states.working.part_times.empty()) << "no jump";
     EXPECT_EQ(rig.part->part_time, 0.0);
     EXPECT_FALSE(std::filesystem::exists("c:/logs/orvalith2.log"));
     EXPECT_FALSE(std::filesystem::exists("c:/3dsjpglist4.txt"));
@@ -75,18 +74,18 @@ TEST_F(DriverDiagnostics, SwitchedOffTheyTouchNothing) {
 
 TEST_F(DriverDiagnostics, RecordIsSavedOnEveryFadeFrameAndNotBefore) {
     rig.start_show(10.0, false);
-    app.record_keys = 1;
-    app.key_states.rows.resize(1);
-    app.key_states.rows[0].time = 140.0;
+    record.record_keys = 1;
+    record.key_states.rows.resize(1);
+    record.key_states.rows[0].time = 140.0;
     rig.frame(0.02);
     EXPECT_FALSE(std::filesystem::exists("state.txt")) << "no fade yet";
 
-    app.fade_started = 1;
-    app.fade_start_time = app.frame_timing.demo_time;
-    app.fade_rate = 0.8;
+    record.fade_started = 1;
+    record.fade_start_time = record.frame_timing.demo_time;
+    record.fade_rate = 0.8;
     rig.frame(0.1);
     EXPECT_EQ(read_text("state.txt"), "1\n\n\n140\n0\n");
-    app.key_states.rows[0].time = 150.0;
+    record.key_states.rows[0].time = 150.0;
     rig.frame(0.1);
     EXPECT_EQ(read_text("state.txt"), "1\n\n\n150\n0\n") << "written again on the next fade frame";
     EXPECT_TRUE(rig.exits.empty());
@@ -94,12 +93,12 @@ TEST_F(DriverDiagnostics, RecordIsSavedOnEveryFadeFrameAndNotBefore) {
 
 TEST_F(DriverDiagnostics, AKeyStateSaveThatFailsIsSaidOnce) {
     rig.start_show(10.0, false);
-    app.record_keys = 1;
-    app.key_states.rows.resize(1);
+    record.record_keys = 1;
+    record.key_states.rows.resize(1);
     std::filesystem::create_directory("state.txt");  // nothing can be written there
-    app.fade_started = 1;
-    app.fade_start_time = app.frame_timing.demo_time;
-    app.fade_rate = 0.1;
+    record.fade_started = 1;
+    record.fade_start_time = record.frame_timing.demo_time;
+    record.fade_rate = 0.1;
     testing::internal::CaptureStderr();
     rig.frame(0.1);
     rig.frame(0.1);

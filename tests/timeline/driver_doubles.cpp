@@ -2,8 +2,6 @@
 // the rig that swaps them in for the real services.
 #include "driver_doubles.h"
 
-#include "app/app_record.h"
-#include "app/program_wiring.h"
 #include "platform/show_random.h"
 #include "timeline/frame_driver.h"
 
@@ -88,7 +86,10 @@ void recording_part::draw(FrameTiming* timing, RenderContext*, PointerState* poi
     random_draws.push_back(draws);
 }
 
-void recording_part::init(RenderContext*) { ++inits; }
+void recording_part::init(RenderContext*) {
+    ++inits;
+    init_problem = problem_at_init;
+}
 
 void recording_part::advance_clock(FrameTiming& timing) { clock_steps.push_back(timing.step); }
 
@@ -97,13 +98,15 @@ void recording_part::reset_clock() {
     clock_steps.clear();
 }
 
+driver_record record;
+
 driver_rig::driver_rig() {
-    app = AppRecord();
-    wire_program(app);
-    app.render_width = 64;
-    app.render_height = 64;
+    record = driver_record();
+    hand_driver_record(record);
+    record.render_width = 64;
+    record.render_height = 64;
     frame_driver_services& services = driver_services();
-    services = real_frame_driver_services();
+    services = frame_driver_services();
     services.sound = &sound;
     services.counter = [this] { return counter; };
     services.counter_frequency = [] { return int64_t(1000000); };
@@ -115,12 +118,7 @@ driver_rig::driver_rig() {
         ++swaps;
         counter += swap_ticks;
     };
-    services.kill_window = [this] { ++windows_killed; };
     services.hand_over_notes = [this] { ++notes_handed_over; };
-    services.message = [this](const char* text, const char* caption) {
-        messages.push_back(std::string(caption) + "|" + text);
-    };
-    services.exit_process = [this](int code) { exits.push_back(code); };
     services.make_main_part = [this]() -> parts* {
         part = new recording_part;
         part->deleted = &part_deleted;
@@ -129,25 +127,46 @@ driver_rig::driver_rig() {
 }
 
 driver_rig::~driver_rig() {
-    if (!part_deleted) delete app.part_slots[0];
-    app.part_slots[0] = nullptr;
-    driver_services() = real_frame_driver_services();
+    if (!part_deleted) delete record.part_slots[0];
+    record.part_slots[0] = nullptr;
+    driver_services() = frame_driver_services();
+}
+
+// A status that is not playing is kept as the process would act on it.
+static void keep_status(driver_rig& rig, const show_status& status) {
+    if (status.playing()) return;
+    rig.exits.push_back(status.exit_code);
+    if (status.now != show_status::state::failed) return;
+    rig.messages.push_back(status.box_caption + "|" + status.box_text);
+    rig.problems.push_back(status.problem);
+}
+
+show_status driver_rig::init() {
+    const show_status status = demo_init();
+    keep_status(*this, status);
+    return status;
 }
 
 void driver_rig::start_show(double demo_time, bool sound_on) {
-    app.sound_on = sound_on ? 1 : 0;
-    app.part_slots[0] = driver_services().make_main_part();
-    app.music_sample = reinterpret_cast<FSOUND_SAMPLE*>(0x5a3);
-    app.music_channel = sound.music_channel;  // where the music's start put it
+    record.sound_on = sound_on ? 1 : 0;
+    record.part_slots[0] = driver_services().make_main_part();
+    record.music_sample = reinterpret_cast<FSOUND_SAMPLE*>(0x5a3);
+    record.music_channel = sound.music_channel;  // where the music's start put it
     clock_reset();
-    app.frame_timing.clock_reference = clock_read();
-    app.frame_timing.demo_time = demo_time;
+    record.frame_timing.clock_reference = clock_read();
+    record.frame_timing.demo_time = demo_time;
     music_at(demo_time);
 }
 
-void driver_rig::frame(double seconds) {
+show_status driver_rig::frame(double seconds) {
     counter += std::llround(seconds * 1000000.0);
-    drive_frame();
+    return drive();
+}
+
+show_status driver_rig::drive() {
+    const show_status status = drive_frame();
+    keep_status(*this, status);
+    return status;
 }
 
 void driver_rig::music_at(double seconds) {

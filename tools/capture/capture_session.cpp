@@ -76,6 +76,7 @@ bool capture_session::open() {
 // What drive_frame does to the clocks, without drawing: the measured step, the
 // pull toward the music, the demo time and the part's clock.
 void capture_session::step_clocks_only(double step) {
+    if (part_ == nullptr) return;  // the show has ended
     FrameTiming& timing = app.frame_timing;
     take_frame_step(timing, step, music_track{&sound_, app.music_channel, app.music_sample}, app.drift_correction,
                     false);
@@ -90,7 +91,9 @@ void capture_session::draw_frame(double step) {
     app.clock_seconds = 0.0;
     app.clock_last_count = 0;
     app.frame_timing.clock_reference = -step;
-    drive_frame();
+    // The options keep every frame within the show, so none should end it; one
+    // that did has deleted the part, and the frames after it stay as it left them.
+    if (part_ != nullptr && !drive_frame().playing()) part_ = nullptr;
     ++frames_done_;
 }
 

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 namespace {
@@ -19,11 +18,8 @@ capture_sound::capture_sound(std::function<double()> now) : now_(std::move(now))
 bool capture_sound::init(int, int, unsigned) { return true; }
 
 FSOUND_SAMPLE* capture_sound::load(const char* file_name, unsigned) {
-    const std::string problem = load_music_file(file_name, music_);
-    if (problem.empty()) return reinterpret_cast<FSOUND_SAMPLE*>(&marker_);
-    std::error_code ignored;
-    const std::string path = std::filesystem::absolute(file_name, ignored).lexically_normal().string();
-    std::fprintf(stderr, "velmoria-capture: cannot open %s: %s\n", path.c_str(), problem.c_str());
+    problem_ = load_music_file(file_name, music_);
+    if (problem_.empty()) return reinterpret_cast<FSOUND_SAMPLE*>(&marker_);
     return nullptr;
 }
 

@@ -18,8 +18,8 @@ public:
     explicit capture_sound(std::function<double()> now);
 
     bool init(int mix_rate, int channels, unsigned flags) override;
-    // Decodes the file; null (with the file and the reason on stderr) when it holds
-    // no playable music, so that the run ends as the show's would.
+    // Decodes the file; null (the reason kept for problem()) when it holds no
+    // playable music, so that the run ends as the show's would.
     FSOUND_SAMPLE* load(const char* file_name, unsigned mode) override;
     void set_mode(FSOUND_SAMPLE*, unsigned) override {}
     FSOUND_DSPUNIT* fft_unit() override;
@@ -32,6 +32,7 @@ public:
     const float* spectrum() override;
     void set_volume(int, int) override {}
     void close() override {}
+    std::string problem() override { return problem_; }
 
     bool has_music() const { return !music_.empty(); }
 
@@ -46,5 +47,6 @@ private:
     decoded_sound music_;
     spectrum_analyser analyser_;
     std::array<float, spectrum_bins> spectrum_{};
+    std::string problem_;
     int marker_ = 0;  // the address of this stands in for the sample and the FFT unit
 };

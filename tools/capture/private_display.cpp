@@ -60,8 +60,8 @@ bool private_display::ensure(int width, int height) {
     }
     close(ready[1]);
     if (server_ > 0) {
-        // A run that ends through exit() from deep inside the show, rather than
-        // back through its owner, still takes its server along.
+        // A run that ends without going back through its owner (a library that
+        // ends the process itself, say) still takes its server along.
         static const bool registered = std::atexit(stop_server) == 0;
         (void)registered;
         running_server = server_;

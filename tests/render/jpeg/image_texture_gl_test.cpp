@@ -1,10 +1,9 @@
 // The JPEG texture loaders on a real GL context: uploaded texels equal the decoded
 // rows bottom-first, the asset record and progress step are made, a second load
 // into a slot makes a new texture, normal maps and greyscale pictures come out as
-// RGB; unreadable and undecodable files end the process with code 1 after the
-// reason line and the box.
+// RGB; unreadable and undecodable files give back the file, the reason and the
+// box's caption, and upload nothing.
 #include "app/app_record.h"
-#include "platform/message_box.h"
 #include "render/render_context.h"
 #include "tests/render/jpeg/jpeg_test_support.h"
 #include "tests/support/gl_test_context.h"
@@ -97,44 +96,22 @@ TEST(ImageTextures, NormalMapOfAFlatPictureAndGreyscaleExpansion) {
         }
 }
 
-message_answer quiet_box(const char*, const char*, message_icon, message_buttons) { return message_answer::ok; }
-
-// What the main part does with an image at start-up: a failed load goes to the
-// record's failure hook.
-void load_at_start(const char* file_name, bool normal_map) {
-    RenderContext& context = app.render_context;
-    const texture_load_result result =
-        normal_map ? context.load_jpeg_normal_map(file_name, 1) : context.load_jpeg_texture(file_name, 1);
-    if (!result.loaded) context.load_failure_callback(file_name, result.reason, result.detail);
-}
-
-TEST(ImageTextures, AFailedLoadReturnsItsCaptionAndReasonAndTellsNoHook) {
+TEST(ImageTextures, AFailedLoadReturnsTheFileItsReasonAndItsCaption) {
     RenderContext context;
-    context.load_failure_callback = [](const char*, const char*, const char*) { ADD_FAILURE() << "hook told"; };
-    const texture_load_result missing = context.load_jpeg_texture("no/such.jpg", 1);
-    EXPECT_FALSE(missing.loaded);
-    EXPECT_STREQ(missing.reason, texture_load_reason::unreadable);
-    EXPECT_STREQ(missing.detail, "No such file or directory");
-    const std::string text = write_jpeg("not_a_jpeg_result.jpg", std::vector<uint8_t>(100, 'x'));
-    const texture_load_result undecodable = context.load_jpeg_normal_map(text.c_str(), 1);
-    EXPECT_FALSE(undecodable.loaded);
-    EXPECT_STREQ(undecodable.reason, texture_load_reason::undecodable);
-    EXPECT_EQ(context.texture_of_slot(1), 0u);
-}
+    const outcome missing = context.load_jpeg_texture("no/such.jpg", 1);
+    EXPECT_FALSE(missing.done());
+    EXPECT_EQ(missing.what, "no/such.jpg");
+    EXPECT_EQ(missing.reason, "No such file or directory");
+    EXPECT_EQ(missing.caption, texture_load_reason::unreadable);
+    // A normal map's file that cannot be opened has the other caption.
+    EXPECT_EQ(context.load_jpeg_normal_map("no/such.jpg", 1).caption, texture_load_reason::undecodable);
+    EXPECT_EQ(context.load_jpeg_texture(VELMORIA_BINARY_DIR, 1).reason, "Is a directory");
 
-TEST(ImageTexturesDeathTest, UnreadableFilesEndTheProcessWithCodeOne) {
-    // Each failure also gives one line with the reason and the full path: the
-    // system's text when the file cannot be opened, else the decoder's message.
-    set_message_box_handler(quiet_box);
-    EXPECT_EXIT(load_at_start("no/such.jpg", false), testing::ExitedWithCode(1),
-                "velmoria: no/such.jpg: No such file or directory \\(/.*/no/such.jpg\\)\nJpg: no/such.jpg");
-    EXPECT_EXIT(load_at_start("no/such.jpg", true), testing::ExitedWithCode(1),
-                "No such file or directory .*\nJpg !: no/such.jpg");
-    EXPECT_EXIT(load_at_start(VELMORIA_BINARY_DIR, false), testing::ExitedWithCode(1),
-                "Is a directory .*\nJpg: ");
-    std::string text = write_jpeg("not_a_jpeg.jpg", std::vector<uint8_t>(100, 'x'));
-    EXPECT_EXIT(load_at_start(text.c_str(), false), testing::ExitedWithCode(1),
-                "not_a_jpeg.jpg: no start-of-image marker .*\nJpg !: ");
+    const std::string text = write_jpeg("not_a_jpeg_result.jpg", std::vector<uint8_t>(100, 'x'));
+    const outcome undecodable = context.load_jpeg_texture(text.c_str(), 1);
+    EXPECT_EQ(undecodable.caption, texture_load_reason::undecodable);
+    EXPECT_EQ(undecodable.reason.rfind("no start-of-image marker", 0), 0u) << undecodable.reason;
+    EXPECT_EQ(context.texture_of_slot(1), 0u);
 
     // Entropy data that fails inside read_row: the loader must stop, not upload.
     std::vector<uint8_t> corrupt = cjpeg_pattern(16, 16, "-quality 80");
@@ -144,10 +121,10 @@ TEST(ImageTexturesDeathTest, UnreadableFilesEndTheProcessWithCodeOne) {
         corrupt[i] = 0xFF;
         corrupt[i + 1] = 0x00;
     }
-    std::string bad = write_jpeg("corrupt_entropy.jpg", corrupt);
-    EXPECT_EXIT(load_at_start(bad.c_str(), false), testing::ExitedWithCode(1),
-                "corrupt_entropy.jpg: [a-z].*\nJpg !: ");
-    set_message_box_handler(nullptr);
+    const outcome bad = context.load_jpeg_texture(write_jpeg("corrupt_entropy.jpg", corrupt).c_str(), 1);
+    EXPECT_EQ(bad.caption, texture_load_reason::undecodable);
+    EXPECT_FALSE(bad.reason.empty());
+    EXPECT_EQ(context.texture_of_slot(1), 0u);
 }
 
 }  // namespace
