@@ -131,7 +131,7 @@ bool init_gl() {
 }
 
 void end_failed_start(const show_status& status) {
-    if (!status.problem.done()) report_file_problem(status.problem.what.c_str(), status.problem.reason.c_str());
+    if (!status.problem.done()) report_outcome(status.problem);
     kill_gl_window();
     show_message_box(status.box_text.c_str(), status.box_caption.c_str(), message_icon::information);
 }

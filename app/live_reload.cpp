@@ -33,9 +33,8 @@ void start_watching(reload_state& state) {
     for (const char* folder : watched_folders) {
         std::string problem;
         if (!state.watch->add(folder, problem))
-            std::printf("Live reload: cannot watch %s: %s\n", folder, problem.c_str());
+            std::fprintf(stderr, "velmoria: live reload: cannot watch %s: %s\n", folder, problem.c_str());
     }
-    std::fflush(stdout);
 }
 
 bool is_shader_file(const std::string& path) {
@@ -53,7 +52,7 @@ void reload_file(reload_state& state, part_start& part, const std::string& path)
     const std::string message =
         path + " (" + std::filesystem::absolute(path, ignored).string() + ") " + problem + "; the last good one stays";
     std::string& last = state.file_failures[path];
-    if (last != message) std::printf("Reload: %s\n", message.c_str());
+    if (last != message) std::fprintf(stderr, "velmoria: reload: %s\n", message.c_str());
     last = message;
 }
 

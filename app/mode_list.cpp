@@ -119,7 +119,7 @@ void build_mode_list(SDL_Window* window) {
         int display = window ? std::max(SDL_GetWindowDisplayIndex(window), 0) : 0;
         reported = reported_modes(display, desktop);
     } else {
-        std::fprintf(stderr, "velmoria: no display modes (%s)\n", SDL_GetError());
+        std::fprintf(stderr, "velmoria: no display modes: %s\n", SDL_GetError());
     }
     app.mode_list = filter_modes(reported, desktop);
 }

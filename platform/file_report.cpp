@@ -29,3 +29,9 @@ void report_file_problem(const char* file_name, const char* reason, const char* 
     std::fprintf(stderr, "%s\n", file_problem_line(file_name, reason, consequence).c_str());
     std::fflush(stderr);
 }
+
+void report_outcome(const outcome& failure) {
+    if (failure.about_file) return report_file_problem(failure.what.c_str(), failure.reason.c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", current_name, failure.what.c_str(), failure.reason.c_str());
+    std::fflush(stderr);
+}

@@ -3,6 +3,8 @@
 // when that is not plain from the reason. The program's name is set once by main.
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <string>
 
 // "velmoria" unless main names the program otherwise.
@@ -15,3 +17,7 @@ const char* program_name();
 std::string file_problem_line(const char* file_name, const char* reason, const char* consequence);
 // Writes that line to standard error.
 void report_file_problem(const char* file_name, const char* reason, const char* consequence = nullptr);
+
+// The line of a failure: the file's line above when it is about a data file, else
+// "<program>: <what>: <reason>".
+void report_outcome(const outcome& failure);

@@ -4,6 +4,8 @@
 // fault that lasts does not flood the output every frame.
 #include "render/gl_check.h"
 
+#include "platform/file_report.h"
+
 #include <GL/glew.h>
 
 #include <cstdio>
@@ -48,8 +50,8 @@ int check(const char* where) {
     // A lost context reports GL_CONTEXT_LOST forever; the bound keeps the loop finite.
     for (GLenum error = glGetError(); error != GL_NO_ERROR && found < 32; error = glGetError()) {
         if (written.emplace(where, error).second)
-            std::fprintf(stderr, "GL error 0x%04x (%s) after %s (written once for this place)\n", error,
-                         error_name(error), where);
+            std::fprintf(stderr, "%s: GL error 0x%04x (%s) after %s (written once for this place)\n",
+                         program_name(), error, error_name(error), where);
         ++found;
     }
     logged += found;

@@ -74,7 +74,7 @@ std::optional<decoded_texture> decode_texture_file(const RenderContext& context,
 
 // The result of a failed load: the file, the reason and the caption of its box.
 outcome failed_load(const char* file_name, const load_failure& failure) {
-    return outcome::failed(file_name, failure.detail, failure.caption);
+    return outcome::file_failed(file_name, failure.detail, failure.caption);
 }
 
 // Generates a new texture name into the slot (an older texture there stays alive)

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -133,6 +134,18 @@ void say_loaded(std::chrono::steady_clock::time_point start) {
     std::fflush(stderr);
 }
 
+// The extension loader refused the context: nothing can be drawn.
+show_status failed_loader(GLenum loader) {
+    const std::string reason = reinterpret_cast<const char*>(glewGetErrorString(loader));
+    show_status status;
+    status.now = show_status::state::failed;
+    status.exit_code = exit_start_failure;
+    status.problem = outcome::failed("OpenGL", "the extension loader cannot start: " + reason);
+    status.box_text = "The OpenGL extension loader cannot start:\n" + reason;
+    status.box_caption = "OpenGL";
+    return status;
+}
+
 }  // namespace
 
 driver_record& held_record() { return *handed; }
@@ -146,7 +159,10 @@ show_status demo_init() {
     if (state.play_keys) load_key_states(state.key_states, "state.txt");
     if (state.asset_list) state.asset_list_stream.open("c://3dsjpglist4.txt");
     state.render_context.progress_callback = nullptr;
-    glewInit();
+    // The loader is started again on the context the show draws with (the start-up
+    // check started it already; a second start only reads the same entry points).
+    const GLenum loader = glewInit();
+    if (loader != GLEW_OK) return failed_loader(loader);
     prepare_targets();
     const double load_start = clock_read();
     if (!load_parts()) return failed_loading(state.part_slots[0]->init_problem);

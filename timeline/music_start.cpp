@@ -30,7 +30,7 @@ show_status failed_start(const char* box_text, const char* box_caption, const st
     show_status status;
     status.now = show_status::state::failed;
     status.exit_code = exit_start_failure;
-    if (!problem.empty()) status.problem = outcome::failed(music_file, problem);
+    if (!problem.empty()) status.problem = outcome::file_failed(music_file, problem);
     status.box_text = box_text;
     status.box_caption = box_caption;
     return status;

@@ -1,14 +1,15 @@
 // The window and context on a real X display (Xvfb with Mesa): exact client size at
 // (50, 50), not resizable, the pixel format asked for, the projection of
 // resize_scene, the refused full-screen fall-back (also for a listed mode that
-// cannot be set), the GL start-up probe, release
-// and the clipboard.
+// cannot be set), the GL start-up probe, release, the end of a failed start and
+// the clipboard.
 #include "app/app_record.h"
 #include "app/gl_requirements.h"
 #include "app/gl_window.h"
 #include "app/window_procedure.h"
 #include "platform/message_box.h"
 #include "platform/window_system.h"
+#include "timeline/frame_driver.h"
 
 #include <GL/glew.h>
 #include <SDL2/SDL.h>
@@ -30,12 +31,13 @@ struct asked_box {
     std::string text;
     std::string caption;
     message_buttons buttons;
+    bool window_open = false;  // whether the window still existed when it was asked
 };
 std::vector<asked_box> boxes_asked;
 message_answer answer_to_questions = message_answer::yes;
 
 message_answer record_box(const char* text, const char* caption, message_icon, message_buttons buttons) {
-    boxes_asked.push_back({text, caption, buttons});
+    boxes_asked.push_back({text, caption, buttons, app.window != nullptr});
     return buttons == message_buttons::yes_no ? answer_to_questions : message_answer::ok;
 }
 
@@ -245,6 +247,28 @@ TEST_F(GlWindow, KillReleasesEverythingQuietlyAndTwice) {
     EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
     kill_gl_window();
     EXPECT_TRUE(boxes_asked.empty());  // no "SHUTDOWN ERROR"
+}
+
+// A show that could not start: the file and reason on standard error, the window
+// and context released, and only then the failure's box.
+TEST_F(GlWindow, AFailedStartSaysItsReasonReleasesTheWindowThenShowsItsBox) {
+    ASSERT_TRUE(open_gl_window(test_title, 320, 240, 32, 0));
+    show_status failed;
+    failed.now = show_status::state::failed;
+    failed.exit_code = 1;
+    failed.problem = outcome::file_failed("textures/noise.jpg", "No such file or directory", "Jpg");
+    failed.box_text = "textures/noise.jpg";
+    failed.box_caption = "Jpg";
+    testing::internal::CaptureStderr();
+    end_failed_start(failed);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("velmoria: textures/noise.jpg: No such file or directory (/", 0), 0u) << said;
+    EXPECT_EQ(app.window, nullptr);
+    EXPECT_EQ(app.gl_context, nullptr);
+    ASSERT_EQ(boxes_asked.size(), 1u);
+    EXPECT_EQ(boxes_asked[0].text, "textures/noise.jpg");
+    EXPECT_EQ(boxes_asked[0].caption, "Jpg");
+    EXPECT_FALSE(boxes_asked[0].window_open);
 }
 
 TEST_F(GlWindow, NotesReachTheClipboardAndStandardOutput) {

@@ -113,6 +113,11 @@ TEST_F(SoundLayer, MissingOrUndecodableFileGivesNullAndItsReason) {
 
 TEST_F(SoundLayer, LengthFrequencyAndChannelZero) {
     EXPECT_EQ(FSOUND_Sample_GetLength(sample), 88200u);
+    // The silent driver is mixed by the wall clock and heard as it is mixed.
+    sound_output_report report;
+    ASSERT_TRUE(describe_sound_output(report));
+    EXPECT_TRUE(report.paced_by_clock);
+    EXPECT_EQ(report.latency_frames, 0);
     EXPECT_EQ(play(FSOUND_LOOP_NORMAL), 0);
     EXPECT_EQ(FSOUND_GetFrequency(0), 44100);
     EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sample), 1);  // channel 0 is taken now

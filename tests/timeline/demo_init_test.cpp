@@ -112,7 +112,7 @@ TEST_F(DemoInit, APartThatFailsToLoadReturnsItsProblemAndBox) {
     driver_services().make_main_part = [this]() -> parts* {
         rig.part = new recording_part;
         rig.part->deleted = &rig.part_deleted;
-        rig.part->problem_at_init = outcome::failed("textures/noise.jpg", "No such file or directory", "Jpg");
+        rig.part->problem_at_init = outcome::file_failed("textures/noise.jpg", "No such file or directory", "Jpg");
         return rig.part;
     };
     rig.init();

@@ -6,14 +6,16 @@ music_re='Tolvek - Velmoria\.mp3'
 show_run=(show --no-dialog --windowed --size 320x180 --start 289)
 frame_run=(capture --time 5 --size 64x36 --out out.png)
 
-# The music file, for both programs: each fault ends the start with the file's
-# full path and the reason on stderr (the show's box keeps its fixed text).
+# The music file, for both programs: each fault ends the start with one line
+# naming the file, the reason and the full path, as for every data file (the
+# show's box keeps its fixed text).
 music_fault() {
   local what="$1" setup="$2" reason="$3" user="${4:-}"
+  local line="^velmoria(-capture)?: music/$music_re: $reason \\(/.*/data/music/$music_re\\)\$"
   fault "music $what (show)" --setup "$setup" $user --exit 1 \
-    --stderr "/data/music/$music_re: $reason" --stderr 'No sound file' -- "${show_run[@]}"
+    --stderr "$line" --stderr 'No sound file' -- "${show_run[@]}"
   fault "music $what (capture)" --setup "$setup" $user --exit 1 \
-    --stderr "cannot open .*/data/music/$music_re: $reason" --check '! test -e out.png' -- "${frame_run[@]}"
+    --stderr "$line" --check '! test -e out.png' -- "${frame_run[@]}"
 }
 music_fault "missing" "rm '$music'" 'No such file or directory'
 music_fault "empty" ": > '$music'" 'the file is empty'
@@ -22,7 +24,7 @@ music_fault "random" "head -c 300000 /dev/zero | openssl enc -aes-128-ctr -K 0 -
 music_fault "huge (2 GiB, sparse)" "truncate -s 2G '$music'" 'it is 2048 MiB, more than the 256 MiB allowed'
 music_fault "a folder" "rm '$music' && mkdir '$music'" 'is a folder'
 music_fault "unreadable" "chmod 000 '$music'" 'Permission denied' --as-user
-music_fault "a named pipe" "rm '$music' && mkfifo '$music'" 'is a named pipe'
+music_fault "a named pipe" "rm '$music' && mkfifo '$music'" 'is a named pipe \(FIFO\)'
 
 # A truncated file plays what it holds: the show ends at its time as ever, and
 # says once how far the music goes.
