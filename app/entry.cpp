@@ -88,11 +88,13 @@ int velmoria_main(int argc, char** argv) {
     const launch_request request = parse_command_line(std::vector<std::string>(argv + (argc > 0), argv + argc));
     if (std::optional<int> answered = answer_without_running(request)) return *answered;
     // Opened before the data folder is entered: the path is the user's.
-    std::string log_problem;
-    if (!request.options.timing_log.empty() && !open_timing_log(request.options.timing_log, log_problem)) {
-        std::fprintf(stderr, "velmoria: cannot write the timing log %s: %s\n", request.options.timing_log.c_str(),
-                     log_problem.c_str());
-        return exit_start_failure;
+    if (!request.options.timing_log.empty()) {
+        const outcome opened = open_timing_log(request.options.timing_log);
+        if (!opened.done()) {
+            std::fprintf(stderr, "velmoria: cannot write the timing log %s: %s\n", opened.what.c_str(),
+                         opened.reason.c_str());
+            return exit_start_failure;
+        }
     }
     const std::string problem = enter_data_folder();
     if (!problem.empty()) {

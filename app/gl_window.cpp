@@ -59,8 +59,9 @@ bool create_context() {
 
 bool open_gl_window(const char* title, int32_t width, int32_t height, int32_t bits, uint8_t fullscreen) {
     app.fullscreen = fullscreen;
-    if (!register_window_class(window_procedure)) {
-        std::fprintf(stderr, "%s: %s\n", program_name(), window_system_problem().c_str());
+    const outcome registered = register_window_class(window_procedure);
+    if (!registered.done()) {
+        report_outcome(registered);
         show_error(shell_text::register_class_failed);
         return false;
     }

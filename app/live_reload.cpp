@@ -31,9 +31,9 @@ reload_state& reloads() {
 void start_watching(reload_state& state) {
     state.watch = std::make_unique<file_watch>();
     for (const char* folder : watched_folders) {
-        std::string problem;
-        if (!state.watch->add(folder, problem))
-            std::fprintf(stderr, "velmoria: live reload: cannot watch %s: %s\n", folder, problem.c_str());
+        const outcome watched = state.watch->add(folder);
+        if (!watched.done())
+            std::fprintf(stderr, "velmoria: live reload: cannot watch %s: %s\n", folder, watched.reason.c_str());
     }
 }
 
@@ -43,14 +43,14 @@ bool is_shader_file(const std::string& path) {
 
 // Loads a changed mesh or image again, printing a failure the first time it is seen.
 void reload_file(reload_state& state, part_start& part, const std::string& path) {
-    const std::string problem = part.reload_file(path, app.render_context);
-    if (problem.empty()) {
+    const outcome reloaded = part.reload_file(path, app.render_context);
+    if (reloaded.done()) {
         state.file_failures.erase(path);
         return;
     }
     std::error_code ignored;
     const std::string message =
-        path + " (" + std::filesystem::absolute(path, ignored).string() + ") " + problem + "; the last good one stays";
+        path + " (" + std::filesystem::absolute(path, ignored).string() + ") " + reloaded.reason + "; the last good one stays";
     std::string& last = state.file_failures[path];
     if (last != message) std::fprintf(stderr, "velmoria: reload: %s\n", message.c_str());
     last = message;

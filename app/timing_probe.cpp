@@ -48,9 +48,9 @@ double show_time() {
 
 }  // namespace
 
-bool open_timing_log(const std::string& path, std::string& problem) {
+outcome open_timing_log(const std::string& path) {
     probe().origin = wall_seconds();
-    return probe().log.open(path, problem);
+    return probe().log.open(path);
 }
 
 void frame_work_started() {

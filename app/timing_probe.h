@@ -5,10 +5,12 @@
 // app.heard_offset_ms every frame; with the log each frame also becomes a row of it.
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <string>
 
-// Opens the timing log (see timeline/timing_log.h); false with the reason.
-bool open_timing_log(const std::string& path, std::string& problem);
+// Opens the timing log (see timeline/timing_log.h).
+outcome open_timing_log(const std::string& path);
 
 // Around each driven frame: before its work starts, and after its swap. A swap
 // without a frame started before it (a minimised window) measures nothing.

@@ -198,22 +198,23 @@ void part_start::reload_programs() { build_programs(); }
 
 // While the show runs a bad file only keeps the old texture: the reason is
 // returned and the show goes on.
-std::string part_start::reload_image(int index, RenderContext& context) {
+outcome part_start::reload_image(int index, RenderContext& context) {
     const image_file& image = image_files[static_cast<size_t>(index)];
     const GLuint old = slot_name(context, slot_base + image.offset);
     const outcome result = load_image(context, image, slot_base);
-    if (!result.done()) return "cannot be loaded as a JPEG picture (" + result.caption + ")";
+    if (!result.done())
+        return outcome::file_failed(image.path, "cannot be loaded as a JPEG picture (" + result.caption + ")");
     if (old != 0) glDeleteTextures(1, &old);
     if (image.offset == blob_offset) clamp_bound_texture();
     return {};
 }
 
-std::string part_start::reload_file(const std::string& data_path, RenderContext& context) {
+outcome part_start::reload_file(const std::string& data_path, RenderContext& context) {
     for (const mesh_file& file : mesh_files) {
         if (!same_file(data_path, file.path)) continue;
         objmesh fresh;
-        load_outcome outcome;
-        if (!fresh.load(file.path, false, &outcome)) return outcome.reason();
+        load_outcome loaded;
+        if (!fresh.load(file.path, false, &loaded)) return outcome::file_failed(file.path, loaded.reason());
         this->*file.mesh = std::move(fresh);  // in place: the scene sink holds the mesh's address
         return {};
     }

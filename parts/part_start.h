@@ -39,9 +39,9 @@ public:
     void reload_programs();
     // Loads the mesh or image at `data_path` (as "neomeshes/wings.obj") again in
     // place, releasing the texture it replaces; when the file cannot be loaded
-    // the old one stays. Empty when it loaded or is no file of this part, else
-    // the reason.
-    std::string reload_file(const std::string& data_path, RenderContext& context);
+    // the old one stays. Done when it loaded or is no file of this part, else the
+    // file and the reason.
+    outcome reload_file(const std::string& data_path, RenderContext& context);
 
     // The frame the choreography receives, from this frame's values.
     choreography_frame choreography_input(const RenderContext& context) const;
@@ -97,7 +97,7 @@ private:
     void create_black_textures(RenderContext& context);
     // False, with init_problem set, when an image cannot be loaded.
     bool load_images(RenderContext& context);
-    std::string reload_image(int index, RenderContext& context);
+    outcome reload_image(int index, RenderContext& context);
     void load_meshes();
 
     void probe_begin(frame_stage stage);

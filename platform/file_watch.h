@@ -3,6 +3,8 @@
 // The owner polls once a frame and gets the files that changed since.
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,9 +16,9 @@ public:
     file_watch(const file_watch&) = delete;
     file_watch& operator=(const file_watch&) = delete;
 
-    // Starts watching the files directly inside `folder`; false, with the reason
-    // in `problem`, when the folder cannot be watched.
-    bool add(const std::string& folder, std::string& problem);
+    // Starts watching the files directly inside `folder`; fails, with the folder
+    // and the reason, when it cannot be watched.
+    outcome add(const std::string& folder);
 
     // The files ("folder/name", the folder as given to add) written and closed,
     // created, moved in or out, deleted or changed in their permissions since the

@@ -21,29 +21,26 @@ constexpr uint32_t watched_events =
 
 struct file_watch::watch_state {
     int descriptor = -1;
+    int open_error = 0;  // why the descriptor could not be made
     std::map<int, std::string> folders;  // watch descriptor -> folder as given
 };
 
 file_watch::file_watch() : state_(std::make_unique<watch_state>()) {
     state_->descriptor = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (state_->descriptor < 0) state_->open_error = errno;
 }
 
 file_watch::~file_watch() {
     if (state_->descriptor >= 0) close(state_->descriptor);
 }
 
-bool file_watch::add(const std::string& folder, std::string& problem) {
-    if (state_->descriptor < 0) {
-        problem = std::string("no inotify: ") + std::strerror(errno);
-        return false;
-    }
+outcome file_watch::add(const std::string& folder) {
+    if (state_->descriptor < 0)
+        return outcome::failed(folder, std::string("no inotify: ") + std::strerror(state_->open_error));
     const int watch = inotify_add_watch(state_->descriptor, folder.c_str(), watched_events | IN_ONLYDIR);
-    if (watch < 0) {
-        problem = std::strerror(errno);
-        return false;
-    }
+    if (watch < 0) return outcome::failed(folder, std::strerror(errno));
     state_->folders[watch] = folder;
-    return true;
+    return {};
 }
 
 std::vector<std::string> file_watch::poll() {

@@ -88,7 +88,7 @@ file_watch::~file_watch() {
     }
 }
 
-bool file_watch::add(const std::string& folder, std::string& problem) {
+outcome file_watch::add(const std::string& folder) {
     watched_folder& added = state_->folders.emplace_back();
     added.name = folder;
     added.directory = CreateFileW(widen(folder).c_str(), FILE_LIST_DIRECTORY,
@@ -96,13 +96,13 @@ bool file_watch::add(const std::string& folder, std::string& problem) {
                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
     added.overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (added.directory == INVALID_HANDLE_VALUE || added.overlapped.hEvent == nullptr || !added.request()) {
-        problem = last_error_text();
+        const outcome failed = outcome::failed(folder, last_error_text());
         if (added.directory != INVALID_HANDLE_VALUE) CloseHandle(added.directory);
         if (added.overlapped.hEvent != nullptr) CloseHandle(added.overlapped.hEvent);
         state_->folders.pop_back();
-        return false;
+        return failed;
     }
-    return true;
+    return {};
 }
 
 std::vector<std::string> file_watch::poll() {

@@ -12,8 +12,6 @@
 
 namespace {
 
-std::string start_problem;
-
 // Without a display SDL falls back to a driver that draws nowhere; a window
 // there would play the show unseen, so that counts as no display, unless
 // SDL_VIDEODRIVER asked for exactly that driver.
@@ -44,33 +42,27 @@ void close_on_hangup() {
 #endif
 }
 
-std::string no_display_problem() {
+outcome no_display_problem() {
     const char* display = SDL_getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') return "cannot open a display: DISPLAY is not set";
-    return std::string("cannot open display \"") + display + "\"";
+    if (display == nullptr || *display == '\0') return outcome::failed("cannot open a display", "DISPLAY is not set");
+    return outcome::failed(std::string("cannot open display \"") + display + "\"",
+                           "no X server there accepts the connection");
 }
 
 }  // namespace
 
-bool register_window_class(window_procedure_fn procedure) {
+outcome register_window_class(window_procedure_fn procedure) {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    start_problem.clear();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        start_problem = std::string("cannot start the window system: ") + SDL_GetError();
-        return false;
-    }
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return outcome::failed("cannot start the window system", SDL_GetError());
     if (draws_nowhere(SDL_GetCurrentVideoDriver())) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        start_problem = no_display_problem();
-        return false;
+        return no_display_problem();
     }
     close_on_hangup();
     set_window_procedure(procedure);
-    return true;
+    return {};
 }
-
-const std::string& window_system_problem() { return start_problem; }
 
 bool unregister_window_class() {
     set_window_procedure(nullptr);

@@ -4,6 +4,7 @@
 // screen saver. Every call reports failure by its result, never by exception.
 #pragma once
 
+#include "platform/outcome.h"
 #include "platform/window_messages.h"
 
 #include <cstdint>
@@ -13,11 +14,10 @@
 struct SDL_Window;
 
 // Starts the video subsystem and makes `procedure` the procedure messages are
-// dispatched to. False when the video subsystem cannot start or no display can be
-// opened (SDL's windowless fallback drivers count only when SDL_VIDEODRIVER names
-// them); window_system_problem() then says which.
-bool register_window_class(window_procedure_fn procedure);
-const std::string& window_system_problem();
+// dispatched to. Fails, saying which, when the video subsystem cannot start or no
+// display can be opened (SDL's windowless fallback drivers count only when
+// SDL_VIDEODRIVER names them).
+outcome register_window_class(window_procedure_fn procedure);
 // Stops the video subsystem again.
 bool unregister_window_class();
 

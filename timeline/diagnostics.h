@@ -3,6 +3,7 @@
 // and the asset list collector. Each works on the record it is given.
 #pragma once
 
+#include "platform/outcome.h"
 #include "timeline/diagnostic_records.h"
 
 #include <cstdint>
@@ -13,12 +14,8 @@ struct driver_record;
 
 // Key-state recorder.
 void load_key_states(key_state_record& record, const char* path);
-// Whether the rows were written, and the system's reason when they were not.
-struct key_state_save {
-    bool saved = true;
-    std::string reason;
-};
-key_state_save save_key_states(const key_state_record& record, const char* path);
+// Writes the rows; a failure names the file and gives the system's reason.
+outcome save_key_states(const key_state_record& record, const char* path);
 void find_key_state(key_state_record& record, double time);
 // Digit keys 0 to 7 held in the driver record's key table jump the music to their
 // cue times and restore the nearest recorded row (run once per frame).

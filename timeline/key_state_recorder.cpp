@@ -41,13 +41,13 @@ void load_key_states(key_state_record& record, const char* path) {
     if (read_key_state_rows(in, rows)) record.rows = std::move(rows);
 }
 
-key_state_save save_key_states(const key_state_record& record, const char* path) {
+outcome save_key_states(const key_state_record& record, const char* path) {
     errno = 0;
     std::ofstream out(path, std::ios::out | std::ios::trunc);
     if (out) write_key_state_rows(out, record.rows);
     if (out) out.close();
     if (out) return {};
-    return {false, errno != 0 ? std::strerror(errno) : "it could not be written"};
+    return outcome::file_failed(path, errno != 0 ? std::strerror(errno) : "it could not be written");
 }
 
 void find_key_state(key_state_record& record, double time) {

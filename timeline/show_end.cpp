@@ -16,10 +16,10 @@ namespace {
 
 // The key states are saved every frame of the fade; a failure is said once.
 void save_keys(driver_record& state) {
-    const key_state_save save = save_key_states(state.key_states, "state.txt");
-    if (save.saved || state.key_save_failed) return;
+    const outcome save = save_key_states(state.key_states, "state.txt");
+    if (save.done() || state.key_save_failed) return;
     state.key_save_failed = 1;
-    report_file_problem("state.txt", save.reason.c_str(), "the key states are not saved");
+    report_file_problem(save.what.c_str(), save.reason.c_str(), "the key states are not saved");
 }
 
 // The veil over the picture, where the picture is: a forced 16:9 picture on a

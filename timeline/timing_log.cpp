@@ -17,19 +17,16 @@ std::string format_timing_row(const timing_row& row) {
 
 timing_log::~timing_log() { close(); }
 
-bool timing_log::open(const std::string& path, std::string& problem) {
+outcome timing_log::open(const std::string& path) {
     close();
     file_ = std::fopen(path.c_str(), "w");
-    if (file_ == nullptr) {
-        problem = std::strerror(errno);
-        return false;
-    }
+    if (file_ == nullptr) return outcome::failed(path, std::strerror(errno));
     if (std::fprintf(file_, "%s\n", timing_log_header) < 0 || std::fflush(file_) != 0) {
-        problem = std::strerror(errno);
+        const outcome failed = outcome::failed(path, std::strerror(errno));
         close();
-        return false;
+        return failed;
     }
-    return true;
+    return {};
 }
 
 // A row that cannot be written (a full disk) ends the log with one message; the

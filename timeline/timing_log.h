@@ -4,6 +4,8 @@
 // survives however the show ends.
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <cstdio>
 #include <string>
 
@@ -29,8 +31,9 @@ public:
     timing_log(const timing_log&) = delete;
     timing_log& operator=(const timing_log&) = delete;
 
-    // Creates or truncates the file and writes the header; false with the reason.
-    bool open(const std::string& path, std::string& problem);
+    // Creates or truncates the file and writes the header; a failure names the
+    // file and the system's reason.
+    outcome open(const std::string& path);
     bool is_open() const { return file_ != nullptr; }
     void write(const timing_row& row);
     void close();

@@ -169,7 +169,7 @@ SDL_Window* refuse_full_screen(const char* title, int x, int y, int width, int h
 }
 
 TEST_F(GlWindow, ListedFullScreenModeThatCannotBeSetGetsTheWindowedOffer) {
-    ASSERT_TRUE(register_window_class(window_procedure));
+    ASSERT_TRUE(register_window_class(window_procedure).done());
     answer_to_questions = message_answer::yes;
     windows_asked.clear();
     app.fullscreen = 1;

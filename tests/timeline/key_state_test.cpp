@@ -101,11 +101,12 @@ TEST(KeyStates, CorruptFilesLeaveTheRecordEmpty) {
 TEST(KeyStates, SaveIntoAMissingFolderSaysWhy) {
     key_state_record record;
     record.rows.push_back(make_row(140, {}, {}, {}));
-    const key_state_save save = save_key_states(record, "/nonexistent folder/state.txt");
-    EXPECT_FALSE(save.saved);
+    const outcome save = save_key_states(record, "/nonexistent folder/state.txt");
+    EXPECT_EQ(save.what, "/nonexistent folder/state.txt");
     EXPECT_EQ(save.reason, "No such file or directory");
+    EXPECT_TRUE(save.about_file);
     scratch_folder folder;
-    EXPECT_TRUE(save_key_states(record, folder.file("state.txt").c_str()).saved);
+    EXPECT_TRUE(save_key_states(record, folder.file("state.txt").c_str()).done());
 }
 
 TEST(KeyStates, NearestRowWinsAndEarlierWinsATie) {

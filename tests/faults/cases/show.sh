@@ -19,5 +19,5 @@ fault "no display (show)" --no-display --exit 1 \
   -- show --no-dialog --windowed --size 320x180 --start 289
 
 fault "display that cannot be opened (show)" --env DISPLAY=:9999 --exit 1 \
-  --stderr '^velmoria: cannot open display ":9999"$' \
+  --stderr '^velmoria: cannot open display ":9999": no X server there accepts the connection$' \
   -- show --no-dialog --windowed --size 320x180 --start 289

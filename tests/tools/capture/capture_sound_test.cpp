@@ -34,16 +34,15 @@ TEST(CaptureSound, PositionAndSpectrumFollowTheDemoTime) {
     EXPECT_LT(loudest(sound.spectrum()), 1e-3f);
 }
 
-// The run ends as the show's would, saying which file and why.
-TEST(CaptureSound, MusicThatCannotBeOpenedGivesNoSampleAndSaysWhy) {
+// The run ends as the show's would: no sample, and the reason kept for the driver,
+// which returns it to the tool's main to say.
+TEST(CaptureSound, MusicThatCannotBeOpenedGivesNoSampleAndKeepsWhy) {
     capture_sound sound([] { return 10.0; });
-    testing::internal::CaptureStderr();
     EXPECT_EQ(sound.load("/no such folder/music.mp3", 304), nullptr);
+    EXPECT_EQ(sound.problem(), "No such file or directory");
     EXPECT_EQ(sound.load("/", 304), nullptr);
-    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(sound.problem(), "is a folder");
     EXPECT_FALSE(sound.has_music());
-    EXPECT_NE(said.find("cannot open /no such folder/music.mp3: No such file or directory"), std::string::npos) << said;
-    EXPECT_NE(said.find("cannot open /: is a folder"), std::string::npos) << said;
 }
 
 }  // namespace
