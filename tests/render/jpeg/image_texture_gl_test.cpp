@@ -1,9 +1,8 @@
 // The JPEG texture loaders on a real GL context: uploaded texels equal the decoded
-// rows bottom-first, the asset record and progress step are made, a second load
+// rows bottom-first, the asset hook is told and the progress step made, a second load
 // into a slot makes a new texture, normal maps and greyscale pictures come out as
 // RGB; unreadable and undecodable files give back the file, the reason and the
 // box's caption, and upload nothing.
-#include "app/app_record.h"
 #include "render/render_context.h"
 #include "tests/render/jpeg/jpeg_test_support.h"
 #include "tests/support/gl_test_context.h"
@@ -11,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,9 +34,23 @@ std::vector<uint8_t> texture_rgb(GLuint name, int width, int height) {
 double progress_total = 0;
 void count_progress(double step) { progress_total += step; }
 
+// What the asset hook was told, in order.
+struct told_asset {
+    std::string name;
+    int slot = 0;
+    int width = 0;
+    int height = 0;
+};
+std::vector<told_asset> assets_told;
+void tell_asset(const char* file_name, int slot, int width, int height) {
+    assets_told.push_back({file_name, slot, width, height});
+}
+
 TEST(ImageTextures, TextureHoldsTheDecodedRowsBottomFirst) {
     gl_test::GlTestContext gl;
-    RenderContext& context = app.render_context;
+    const auto owned = std::make_unique<RenderContext>();
+    RenderContext& context = *owned;
+    context.asset_callback = tell_asset;
     std::vector<uint8_t> jpeg = cjpeg_pattern(37, 23, "-quality 90");
     std::string path = write_jpeg("texture_37x23.jpg", jpeg);
     decoded_picture expected = decode_jpeg(jpeg, true);
@@ -44,18 +58,16 @@ TEST(ImageTextures, TextureHoldsTheDecodedRowsBottomFirst) {
 
     progress_total = 0;
     context.progress_callback = count_progress;
-    std::size_t records = app.asset_records.size();
+    assets_told.clear();
     context.load_jpeg_texture(path.c_str(), 12);
     context.progress_callback = nullptr;
     EXPECT_DOUBLE_EQ(progress_total, 0.1);
 
-    ASSERT_EQ(app.asset_records.size(), records + 1);
-    const asset_record& record = app.asset_records.back();
-    EXPECT_EQ(record.name, path);
-    EXPECT_EQ(record.slot, 12);
-    EXPECT_EQ(record.width, 37);
-    EXPECT_EQ(record.height, 23);
-    EXPECT_EQ(record.kind, asset_jpeg_texture);
+    ASSERT_EQ(assets_told.size(), 1u);
+    EXPECT_EQ(assets_told[0].name, path);
+    EXPECT_EQ(assets_told[0].slot, 12);
+    EXPECT_EQ(assets_told[0].width, 37);
+    EXPECT_EQ(assets_told[0].height, 23);
 
     GLuint first = context.texture_ids[12];
     ASSERT_NE(first, 0u);
@@ -75,7 +87,8 @@ TEST(ImageTextures, TextureHoldsTheDecodedRowsBottomFirst) {
 
 TEST(ImageTextures, NormalMapOfAFlatPictureAndGreyscaleExpansion) {
     gl_test::GlTestContext gl;
-    RenderContext& context = app.render_context;
+    const auto owned = std::make_unique<RenderContext>();
+    RenderContext& context = *owned;
     std::string flat = write_jpeg("flat_grey.jpg", cjpeg_pattern(1, 1, "-grayscale"));
     context.load_jpeg_normal_map(flat.c_str(), 3);
     std::vector<uint8_t> n = texture_rgb(context.texture_ids[3], 1, 1);
@@ -97,7 +110,8 @@ TEST(ImageTextures, NormalMapOfAFlatPictureAndGreyscaleExpansion) {
 }
 
 TEST(ImageTextures, AFailedLoadReturnsTheFileItsReasonAndItsCaption) {
-    RenderContext context;
+    const auto owned = std::make_unique<RenderContext>();
+    RenderContext& context = *owned;
     const outcome missing = context.load_jpeg_texture("no/such.jpg", 1);
     EXPECT_FALSE(missing.done());
     EXPECT_EQ(missing.what, "no/such.jpg");
