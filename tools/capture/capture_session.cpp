@@ -3,6 +3,7 @@
 
 #include "app/app_record.h"
 #include "app/gl_window.h"
+#include "app/mode_list.h"
 #include "app/program_wiring.h"
 #include "parts/part_start.h"
 #include "platform/message_box.h"
@@ -46,11 +47,13 @@ capture_session::~capture_session() {
 
 bool capture_session::open() {
     wire_program(app);
-    app.show_dialog = 0;
-    app.window_width = app.render_width = width_;
-    app.window_height = app.render_height = height_;
-    app.fullscreen = 0;
-    app.force_16_9 = 0;
+    // The shell's own description of a display mode: a window of exactly the
+    // picture's size, as the dialog's windowed choice without 16:9 gives.
+    mode_choice windowed;
+    windowed.windowed = true;
+    windowed.force_16_9 = false;
+    windowed.mode = {width_, height_};
+    apply_mode_choice(windowed, app);
     app.sound_on = 1;
     // The music's position is the demo time itself, so the correction would add
     // exactly nothing; with it off, the rounding of the position to whole samples
