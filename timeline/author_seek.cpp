@@ -33,7 +33,9 @@ void seek_show(double music_time) {
     step_clocks_to(std::clamp(music_time, 0.0, show_end_time));
     timing.clock_reference = clock_read();
     state.drift_correction = state.drift_correction_start;
-    if (state.sound_on) driver_services().sound->set_position(state.music_channel, seek_sample(timing.demo_time));
+    if (state.sound_on)
+        check_sound_call(driver_services().sound->set_position(state.music_channel, seek_sample(timing.demo_time)),
+                         "seeking the music");
     state.music_time = timing.demo_time;
 }
 
@@ -43,7 +45,9 @@ void pause_show(bool paused) {
     state.paused = paused ? 1 : 0;
     if (!state.sound_on) return;
     sound_source& sound = *driver_services().sound;
-    sound.set_paused(state.music_channel, paused);
+    check_sound_call(sound.set_paused(state.music_channel, paused), paused ? "holding the music" : "letting the music go");
     // Held, the music waits at the picture's time, so that both go on together.
-    if (paused) sound.set_position(state.music_channel, seek_sample(state.frame_timing.demo_time));
+    if (paused)
+        check_sound_call(sound.set_position(state.music_channel, seek_sample(state.frame_timing.demo_time)),
+                         "seeking the music");
 }

@@ -11,15 +11,17 @@
 #include <vector>
 
 struct driver_record;
+class sound_source;
 
 // Key-state recorder.
 void load_key_states(key_state_record& record, const char* path);
 // Writes the rows; a failure names the file and gives the system's reason.
 outcome save_key_states(const key_state_record& record, const char* path);
 void find_key_state(key_state_record& record, double time);
-// Digit keys 0 to 7 held in the driver record's key table jump the music to their
-// cue times and restore the nearest recorded row (run once per frame).
-void run_digit_jumps(driver_record& state);
+// Digit keys 0 to 7 held in the driver record's key table jump the music (through
+// `sound`) to their cue times and restore the nearest recorded row (run once per
+// frame). False when the sound layer refused a seek.
+bool run_digit_jumps(driver_record& state, sound_source& sound);
 
 // Frame-time log.
 void open_frame_log(frame_time_log& log, const char* path, double duration);

@@ -14,6 +14,10 @@ driver_record& held_record();
 // Music start-up (music_start.cpp): playing, or the failed start with its box.
 music_track track_of(const driver_record& state);
 show_status start_music();
+// A sound call the layer refused (a sample, unit or channel it does not hold, a
+// seek past the music's end): said once on standard error while the sound is on;
+// the show goes on.
+void check_sound_call(bool taken, const char* what);
 
 // The clock (show_clock.cpp): the measured step, the pull toward the music and the
 // frame's seed, the first frame's start point, the clocks stepped to a time

@@ -65,6 +65,7 @@ struct driver_record {
     FSOUND_SAMPLE* music_sample = nullptr;
     FSOUND_DSPUNIT* fft_unit = nullptr;
     int32_t music_channel = 0;  // the channel the music landed on
+    uint8_t sound_refusal_said = 0;  // a sound call the layer refused has been said
     double music_time = 0.0;
     int32_t frame_counter = 0;
 

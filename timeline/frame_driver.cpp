@@ -198,7 +198,8 @@ show_status drive_frame() {
     ++state.frame_counter;
     fill_pointer_state(cursor_x, cursor_y);
     draw_main_part();
-    if (state.play_keys) run_digit_jumps(state);
+    if (state.play_keys)
+        check_sound_call(run_digit_jumps(state, *driver_services().sound), "jumping the music to a cue");
     apply_start_point();
     if (!state.author && state.frame_timing.demo_time > show_end_time) return end_show(true);
     if (state.fade_started) return run_closing_fade();

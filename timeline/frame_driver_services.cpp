@@ -10,17 +10,21 @@ bool sound_source::init(int mix_rate, int channels, unsigned flags) {
 FSOUND_SAMPLE* sound_source::load(const char* file_name, unsigned mode) {
     return FSOUND_Sample_Load(FSOUND_FREE, file_name, mode, 0, 0);
 }
-void sound_source::set_mode(FSOUND_SAMPLE* sample, unsigned mode) { FSOUND_Sample_SetMode(sample, mode); }
+bool sound_source::set_mode(FSOUND_SAMPLE* sample, unsigned mode) { return FSOUND_Sample_SetMode(sample, mode) != 0; }
 FSOUND_DSPUNIT* sound_source::fft_unit() { return FSOUND_DSP_GetFFTUnit(); }
-void sound_source::set_active(FSOUND_DSPUNIT* unit, bool active) { FSOUND_DSP_SetActive(unit, active ? 1 : 0); }
+bool sound_source::set_active(FSOUND_DSPUNIT* unit, bool active) {
+    return FSOUND_DSP_SetActive(unit, active ? 1 : 0) != 0;
+}
 int sound_source::play(int channel, FSOUND_SAMPLE* sample) { return FSOUND_PlaySound(channel, sample); }
-void sound_source::set_position(int channel, uint32_t position) { FSOUND_SetCurrentPosition(channel, position); }
+bool sound_source::set_position(int channel, uint32_t position) {
+    return FSOUND_SetCurrentPosition(channel, position) != 0;
+}
 uint32_t sound_source::position(int channel) { return FSOUND_GetCurrentPosition(channel); }
-void sound_source::set_paused(int channel, bool paused) { FSOUND_SetPaused(channel, paused ? 1 : 0); }
+bool sound_source::set_paused(int channel, bool paused) { return FSOUND_SetPaused(channel, paused ? 1 : 0) != 0; }
 int sound_source::frequency(int channel) { return FSOUND_GetFrequency(channel); }
 uint32_t sound_source::length(FSOUND_SAMPLE* sample) { return FSOUND_Sample_GetLength(sample); }
 const float* sound_source::spectrum() { return FSOUND_DSP_GetSpectrum(); }
-void sound_source::set_volume(int channel, int volume) { FSOUND_SetVolume(channel, volume); }
+bool sound_source::set_volume(int channel, int volume) { return FSOUND_SetVolume(channel, volume) != 0; }
 void sound_source::close() { FSOUND_Close(); }
 std::string sound_source::problem() { return fsound_last_problem(); }
 

@@ -15,23 +15,24 @@ struct FSOUND_DSPUNIT;
 class parts;
 
 // The sound calls of the driver; each default goes to the FSOUND_* call of the
-// same name.
+// same name. Each setter is true when the sound layer took it: false for a sample,
+// unit or channel it does not hold, or a seek past the end of the music.
 class sound_source {
 public:
     virtual ~sound_source() = default;
     virtual bool init(int mix_rate, int channels, unsigned flags);
     virtual FSOUND_SAMPLE* load(const char* file_name, unsigned mode);
-    virtual void set_mode(FSOUND_SAMPLE* sample, unsigned mode);
+    virtual bool set_mode(FSOUND_SAMPLE* sample, unsigned mode);
     virtual FSOUND_DSPUNIT* fft_unit();
-    virtual void set_active(FSOUND_DSPUNIT* unit, bool active);
+    virtual bool set_active(FSOUND_DSPUNIT* unit, bool active);
     virtual int play(int channel, FSOUND_SAMPLE* sample);
-    virtual void set_position(int channel, uint32_t position);
+    virtual bool set_position(int channel, uint32_t position);
     virtual uint32_t position(int channel);
-    virtual void set_paused(int channel, bool paused);
+    virtual bool set_paused(int channel, bool paused);
     virtual int frequency(int channel);
     virtual uint32_t length(FSOUND_SAMPLE* sample);
     virtual const float* spectrum();
-    virtual void set_volume(int channel, int volume);
+    virtual bool set_volume(int channel, int volume);
     virtual void close();
     // Why the last init or load failed; empty when it gave no reason.
     virtual std::string problem();

@@ -1,9 +1,9 @@
 // The key-state recorder: rows of per-part flags and part times kept in
 // "state.txt", the nearest-row lookup, and the digit keys that jump the music to
 // fixed cue times and restore the recorded state nearest to each cue.
-#include "platform/fsound.h"
 #include "timeline/diagnostics.h"
 #include "timeline/driver_record.h"
+#include "timeline/frame_driver_services.h"
 #include "timeline/key_state_text.h"
 #include "timeline/parts.h"
 
@@ -64,12 +64,14 @@ void find_key_state(key_state_record& record, double time) {
     if (chosen != nullptr) record.working = *chosen;
 }
 
-void run_digit_jumps(driver_record& state) {
+bool run_digit_jumps(driver_record& state, sound_source& sound) {
+    bool sought = true;
     for (std::size_t digit = 0; digit < cue_times.size(); ++digit) {
         if (!state.keys[first_digit_key + digit]) continue;
         double cue = cue_times[digit];
         find_key_state(state.key_states, cue);
         restore_working_row(state, state.key_states.working);
-        FSOUND_SetCurrentPosition(state.music_channel, static_cast<unsigned>(cue * music_rate));
+        sought = sound.set_position(state.music_channel, static_cast<unsigned>(cue * music_rate)) && sought;
     }
+    return sought;
 }

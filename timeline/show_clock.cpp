@@ -40,7 +40,8 @@ void apply_start_point() {
     if (state.start_point < 0 || state.frame_counter != 1) return;
     FrameTiming& timing = state.frame_timing;
     timing.demo_time = start_point_time(state.start_point, timing.demo_time);
-    driver_services().sound->set_position(state.music_channel, uint32_t(int64_t(timing.demo_time * seek_rate)));
+    const auto sample = uint32_t(int64_t(timing.demo_time * seek_rate));
+    check_sound_call(driver_services().sound->set_position(state.music_channel, sample), "seeking the music");
 }
 
 // The demo clock and the part's clock stepped from where they stand to `time`
@@ -62,7 +63,8 @@ void skip_to_start() {
     if (state.start_time <= 0.0 || state.part_slots[0] == nullptr) return;
     step_clocks_to(state.start_time);
     if (state.sound_on)
-        driver_services().sound->set_position(state.music_channel, seek_sample(state.frame_timing.demo_time));
+        check_sound_call(driver_services().sound->set_position(state.music_channel, seek_sample(state.frame_timing.demo_time)),
+                         "seeking the music");
 }
 
 void clock_reset() {

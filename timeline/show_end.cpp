@@ -50,7 +50,7 @@ show_status run_closing_fade() {
     if (state.record_keys) save_keys(state);
     const double amount = fade_amount(state.frame_timing.demo_time, state.fade_start_time, state.fade_rate);
     frame_driver_services& services = driver_services();
-    if (state.sound_on) services.sound->set_volume(FSOUND_ALL, fade_volume(amount));
+    if (state.sound_on) check_sound_call(services.sound->set_volume(FSOUND_ALL, fade_volume(amount)), "fading the music");
     draw_fade_overlay(amount);
     if (amount <= 0.999) return {};
     services.hand_over_notes();

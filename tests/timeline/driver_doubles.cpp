@@ -21,33 +21,37 @@ FSOUND_SAMPLE* fake_sound::load(const char*, unsigned) {
     calls.push_back("load");
     return load_succeeds ? fake_sample : nullptr;
 }
-void fake_sound::set_mode(FSOUND_SAMPLE*, unsigned mode) {
+bool fake_sound::set_mode(FSOUND_SAMPLE*, unsigned mode) {
     calls.push_back("set_mode");
     loop_mode = mode;
+    return setters_succeed;
 }
 FSOUND_DSPUNIT* fake_sound::fft_unit() {
     calls.push_back("fft_unit");
     return fake_unit;
 }
-void fake_sound::set_active(FSOUND_DSPUNIT* unit, bool active) {
+bool fake_sound::set_active(FSOUND_DSPUNIT* unit, bool active) {
     calls.push_back("set_active");
     fft_active = unit == fake_unit && active;
+    return setters_succeed;
 }
 int fake_sound::play(int, FSOUND_SAMPLE*) {
     calls.push_back("play");
     return music_channel;
 }
-void fake_sound::set_position(int channel, uint32_t position) {
+bool fake_sound::set_position(int channel, uint32_t position) {
     calls.push_back("set_position");
     if (channel == music_channel) seeks.push_back(position);
+    return setters_succeed && channel == music_channel;
 }
 uint32_t fake_sound::position(int channel) {
     ++polls;
     return channel == music_channel ? position_source() : 0u;
 }
-void fake_sound::set_paused(int channel, bool now_paused) {
+bool fake_sound::set_paused(int channel, bool now_paused) {
     calls.push_back("set_paused");
     if (channel == music_channel) paused = now_paused;
+    return setters_succeed && channel == music_channel;
 }
 int fake_sound::frequency(int channel) {
     ++polls;
@@ -61,9 +65,10 @@ const float* fake_sound::spectrum() {
     ++polls;
     return spectrum_values.data();
 }
-void fake_sound::set_volume(int, int volume) {
+bool fake_sound::set_volume(int, int volume) {
     calls.push_back("set_volume");
     volumes.push_back(volume);
+    return setters_succeed;
 }
 void fake_sound::close() { calls.push_back("close"); }
 

@@ -28,6 +28,7 @@ public:
     // 0 hears nothing and its seeks and pauses land nowhere.
     int music_channel = 3;
     std::string failure_reason;  // what problem() says
+    bool setters_succeed = true;  // what set_mode, set_position and the others give
 
     std::vector<std::string> calls;  // names in call order
     std::vector<uint32_t> seeks;
@@ -39,17 +40,17 @@ public:
 
     bool init(int mix_rate, int channels, unsigned flags) override;
     FSOUND_SAMPLE* load(const char* file_name, unsigned mode) override;
-    void set_mode(FSOUND_SAMPLE* sample, unsigned mode) override;
+    bool set_mode(FSOUND_SAMPLE* sample, unsigned mode) override;
     FSOUND_DSPUNIT* fft_unit() override;
-    void set_active(FSOUND_DSPUNIT* unit, bool active) override;
+    bool set_active(FSOUND_DSPUNIT* unit, bool active) override;
     int play(int channel, FSOUND_SAMPLE* sample) override;
-    void set_position(int channel, uint32_t position) override;
+    bool set_position(int channel, uint32_t position) override;
     uint32_t position(int channel) override;
-    void set_paused(int channel, bool paused) override;
+    bool set_paused(int channel, bool paused) override;
     int frequency(int channel) override;
     uint32_t length(FSOUND_SAMPLE* sample) override;
     const float* spectrum() override;
-    void set_volume(int channel, int volume) override;
+    bool set_volume(int channel, int volume) override;
     void close() override;
     std::string problem() override { return failure_reason; }
 

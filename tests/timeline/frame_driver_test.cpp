@@ -205,6 +205,34 @@ TEST_F(FrameDriver, FadeAtRate08TakesOneQuarterSecondsWithALinearVolume) {
     EXPECT_TRUE(rig.part_deleted);
 }
 
+// A sound call the layer refuses is said once, naming it and the channel, and the
+// show goes on; with the sound off nothing is said.
+TEST_F(FrameDriver, ARefusedSoundCallIsSaidOnceAndTheShowGoesOn) {
+    rig.start_show(10.0, true);
+    rig.sound.position_source = [] { return uint32_t(std::llround(record.frame_timing.demo_time * 44100.0)); };
+    rig.sound.setters_succeed = false;
+    record.fade_rate = 0.1;
+    record.fade_started = 1;
+    record.fade_start_time = 10.0;
+    testing::internal::CaptureStderr();
+    rig.frame(0.05);
+    rig.frame(0.05);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "velmoria: sound: fading the music was refused on channel 3; the show goes on\n");
+    EXPECT_EQ(rig.sound.volumes.size(), 2u);
+    EXPECT_TRUE(rig.exits.empty());
+}
+
+TEST_F(FrameDriver, WithTheSoundOffARefusedSoundCallIsNotSaid) {
+    rig.start_show(0.0, false);
+    record.music_channel = 0;  // the sound never started: the fake's music is on 3
+    record.start_point = 0;    // seeks the music on the first frame, sound or not
+    testing::internal::CaptureStderr();
+    rig.frame(0.5);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(rig.sound.count("set_position"), 1);
+}
+
 TEST_F(FrameDriver, FadeAtTheStartRateEndsOnTheNextFrame) {
     rig.start_show(42.0, false);
     record.fade_started = 1;

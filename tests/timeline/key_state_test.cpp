@@ -3,6 +3,7 @@
 // (MP3 decoded and played on SDL's silent "dummy" audio driver).
 #include "timeline/driver_record.h"
 #include "platform/fsound.h"
+#include "timeline/frame_driver_services.h"
 #include "scratch.h"
 #include "timeline/diagnostics.h"
 #include "timeline/parts.h"
@@ -173,6 +174,7 @@ protected:
     double music_seconds() const { return FSOUND_GetCurrentPosition(0) / 44100.0; }
 
     scratch_folder folder;
+    sound_source sound;  // each call the FSOUND_* call of its name
     timed_part main_part;
     timed_part third_part;
 };
@@ -180,7 +182,7 @@ protected:
 TEST_F(DigitJumps, HoldingOneSeeksTo146AndRestoresThe140Row) {
     state.keys['1'] = 1;
     for (int frame = 0; frame < 3; ++frame) {
-        run_digit_jumps(state);
+        run_digit_jumps(state, sound);
         EXPECT_NEAR(music_seconds(), 146.0, 0.25);
         FSOUND_SetCurrentPosition(0, 10 * 44100);  // the music moves on; the held key pulls it back
     }
@@ -197,7 +199,7 @@ TEST_F(DigitJumps, LaterDigitsWinWhenSeveralAreHeld) {
     state.keys['0'] = 1;
     state.keys['2'] = 1;
     state.keys['1'] = 1;
-    run_digit_jumps(state);
+    run_digit_jumps(state, sound);
     EXPECT_EQ(state.key_states.working.time, 152);  // nearest to 165
     EXPECT_EQ(main_part.part_time, 21);
     EXPECT_NEAR(music_seconds(), 165.0, 0.25);
@@ -206,7 +208,7 @@ TEST_F(DigitJumps, LaterDigitsWinWhenSeveralAreHeld) {
 TEST_F(DigitJumps, WithoutRowsAJumpOnlyMovesTheMusic) {
     state.key_states.rows.clear();
     state.keys['0'] = 1;
-    run_digit_jumps(state);
+    run_digit_jumps(state, sound);
     EXPECT_NEAR(music_seconds(), 25.0, 0.25);
     EXPECT_EQ(main_part.part_time, 0);
 }
@@ -215,7 +217,7 @@ TEST_F(DigitJumps, EightAndNineDoNothing) {
     state.keys['8'] = 1;
     state.keys['9'] = 1;
     FSOUND_SetCurrentPosition(0, 5 * 44100);
-    run_digit_jumps(state);
+    run_digit_jumps(state, sound);
     EXPECT_NEAR(music_seconds(), 5.0, 0.25);
     EXPECT_EQ(main_part.part_time, 0);
     EXPECT_TRUE(state.key_states.working.part_times.empty());

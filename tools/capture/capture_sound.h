@@ -21,16 +21,16 @@ public:
     // Decodes the file; null (the reason kept for problem()) when it holds no
     // playable music, so that the run ends as the show's would.
     FSOUND_SAMPLE* load(const char* file_name, unsigned mode) override;
-    void set_mode(FSOUND_SAMPLE*, unsigned) override {}
+    bool set_mode(FSOUND_SAMPLE*, unsigned) override { return true; }
     FSOUND_DSPUNIT* fft_unit() override;
-    void set_active(FSOUND_DSPUNIT*, bool) override {}
+    bool set_active(FSOUND_DSPUNIT*, bool) override { return true; }
     int play(int, FSOUND_SAMPLE*) override { return 0; }
-    void set_position(int, uint32_t) override {}
+    bool set_position(int, uint32_t) override { return true; }
     uint32_t position(int channel) override;
     int frequency(int channel) override;
     uint32_t length(FSOUND_SAMPLE* sample) override;
     const float* spectrum() override;
-    void set_volume(int, int) override {}
+    bool set_volume(int, int) override { return true; }
     void close() override {}
     std::string problem() override { return problem_; }
 
