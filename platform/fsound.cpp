@@ -243,7 +243,7 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* file_name, unsigned int mode,
         return nullptr;
     }
     auto sample = std::make_unique<FSOUND_SAMPLE>();
-    last_problem = load_music_file(file_name, sample->sound);
+    last_problem = load_music_file(file_name, sample->sound).reason;
     if (!last_problem.empty()) return nullptr;
     sample->loop = loop_mode(mode);
     sound->samples.push_back(std::move(sample));

@@ -58,16 +58,12 @@ struct file_closer {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-bool refuse(std::string* problem, const std::string& why) {
-    if (problem) *problem = why;
-    return false;
-}
 
 std::string mebibytes(uint64_t bytes) { return std::to_string((bytes + (uint64_t(1) << 20) - 1) >> 20) + " MiB"; }
 
 // Reads up to `size` bytes (the size the file had when looked at); a file that
 // shrank meanwhile gives what it still holds.
-bool read_all(std::FILE* file, std::vector<uint8_t>& bytes, uint64_t size, std::string* problem) {
+outcome read_all(std::FILE* file, std::vector<uint8_t>& bytes, uint64_t size, const std::string& path) {
     bytes.resize(size_t(size));
     size_t done = 0;
     while (done < bytes.size()) {
@@ -75,30 +71,31 @@ bool read_all(std::FILE* file, std::vector<uint8_t>& bytes, uint64_t size, std::
         if (n == 0) break;
         done += n;
     }
-    if (std::ferror(file)) return refuse(problem, std::strerror(errno));
+    if (std::ferror(file)) return outcome::file_failed(path, std::strerror(errno));
     bytes.resize(done);
-    return true;
+    return {};
 }
 
 }  // namespace
 
-bool read_file_bytes(const std::string& path, std::vector<uint8_t>& bytes, std::string* problem, uint64_t limit) {
+outcome read_file_bytes(const std::string& path, std::vector<uint8_t>& bytes, uint64_t limit) {
     namespace fs = std::filesystem;
     const std::string kind = non_regular_kind(path);
-    if (!kind.empty()) return refuse(problem, kind);
+    if (!kind.empty()) return outcome::file_failed(path, kind);
     errno = 0;
     std::unique_ptr<std::FILE, file_closer> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return refuse(problem, std::strerror(errno != 0 ? errno : ENOENT));
+    if (!file) return outcome::file_failed(path, std::strerror(errno != 0 ? errno : ENOENT));
     std::error_code failed;
     const uint64_t size = fs::file_size(path, failed);
-    if (failed) return refuse(problem, failed.message());
+    if (failed) return outcome::file_failed(path, failed.message());
     if (size > limit)
-        return refuse(problem, "it is " + mebibytes(size) + ", more than the " + mebibytes(limit) + " allowed");
+        return outcome::file_failed(path,
+                                    "it is " + mebibytes(size) + ", more than the " + mebibytes(limit) + " allowed");
     try {
-        return read_all(file.get(), bytes, size, problem);
+        return read_all(file.get(), bytes, size, path);
     } catch (const std::bad_alloc&) {
         bytes.clear();
-        return refuse(problem, "not enough memory to read its " + mebibytes(size));
+        return outcome::file_failed(path, "not enough memory to read its " + mebibytes(size));
     }
 }
 
@@ -128,22 +125,23 @@ decoded_sound decode_mp3(const uint8_t* data, size_t size, size_t max_frames) {
     return sound;
 }
 
-std::string load_music_file(const std::string& path, decoded_sound& sound) {
+outcome load_music_file(const std::string& path, decoded_sound& sound) {
     sound = decoded_sound{};
     std::vector<uint8_t> bytes;
-    std::string problem;
-    if (!read_file_bytes(path, bytes, &problem)) return problem;
+    const outcome read = read_file_bytes(path, bytes);
+    if (!read.done()) return read;
     try {
         const size_t most = size_t(max_music_seconds * 48000.0);  // the highest MP3 rate
         sound = decode_mp3(bytes.data(), bytes.size(), most);
-        if (sound.empty()) return bytes.empty() ? "the file is empty" : "no MP3 audio in it";
+        if (sound.empty()) return outcome::file_failed(path, bytes.empty() ? "the file is empty" : "no MP3 audio in it");
         if (double(sound.frame_count()) > max_music_seconds * sound.rate) {
             sound = decoded_sound{};
-            return "it plays longer than " + std::to_string(int(max_music_seconds / 60.0)) + " minutes";
+            const std::string minutes = std::to_string(int(max_music_seconds / 60.0));
+            return outcome::file_failed(path, "it plays longer than " + minutes + " minutes");
         }
     } catch (const std::bad_alloc&) {
         sound = decoded_sound{};
-        return "not enough memory to decode it";
+        return outcome::file_failed(path, "not enough memory to decode it");
     }
-    return "";
+    return {};
 }

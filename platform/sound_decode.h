@@ -4,6 +4,8 @@
 // bounded: at most 256 MiB read, at most 30 minutes decoded.
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,11 +23,10 @@ struct decoded_sound {
 constexpr uint64_t max_music_file_bytes = uint64_t(256) << 20;
 constexpr double max_music_seconds = 30.0 * 60.0;
 
-// Reads the whole file when it is a regular file of at most `limit` bytes. False
-// when it cannot be read, with the reason in `problem` when given ("is a folder",
-// the system's error text, or the size over the limit). Never throws.
-bool read_file_bytes(const std::string& path, std::vector<uint8_t>& bytes, std::string* problem = nullptr,
-                     uint64_t limit = max_music_file_bytes);
+// Reads the whole file when it is a regular file of at most `limit` bytes. Fails,
+// naming the file, when it cannot be read ("is a folder", the system's error text,
+// or the size over the limit). Never throws.
+outcome read_file_bytes(const std::string& path, std::vector<uint8_t>& bytes, uint64_t limit = max_music_file_bytes);
 
 // Decodes an MP3 held in memory. Encoder delay and padding recorded in the file's
 // info frame are removed, so the frame count is the length of the original audio.
@@ -33,7 +34,6 @@ bool read_file_bytes(const std::string& path, std::vector<uint8_t>& bytes, std::
 // more.
 decoded_sound decode_mp3(const uint8_t* data, size_t size, size_t max_frames = SIZE_MAX);
 
-// Reads and decodes a music file within the bounds above. Empty when it holds
-// playable music; otherwise why not, for a message "cannot open FILE: ...".
-// Never throws.
-std::string load_music_file(const std::string& path, decoded_sound& sound);
+// Reads and decodes a music file within the bounds above. Done when it holds
+// playable music; otherwise the file and why not. Never throws.
+outcome load_music_file(const std::string& path, decoded_sound& sound);

@@ -30,7 +30,7 @@ const std::vector<uint8_t>& five_minute_mp3() {
                                     "' synth 300 sine 220-880 sine 1000 vol 0.4 && lame --quiet -b 192 '" + wav +
                                     "' '" + mp3 + "'";
         std::vector<uint8_t> data;
-        if (std::system(command.c_str()) != 0 || !read_file_bytes(mp3, data)) std::abort();
+        if (std::system(command.c_str()) != 0 || !read_file_bytes(mp3, data).done()) std::abort();
         return data;
     }();
     return bytes;

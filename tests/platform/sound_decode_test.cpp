@@ -17,7 +17,7 @@ namespace {
 
 decoded_sound decode_file(const std::string& path) {
     std::vector<uint8_t> bytes;
-    EXPECT_TRUE(read_file_bytes(path, bytes)) << path;
+    EXPECT_TRUE(read_file_bytes(path, bytes).done()) << path;
     return decode_mp3(bytes.data(), bytes.size());
 }
 
@@ -59,7 +59,7 @@ TEST(SoundDecode, DataWithoutAudioGivesNothing) {
 TEST(SoundDecode, TruncatedFileGivesTheAudioBeforeTheCut) {
     const std::string path = make_sine_mp3("sine_1000hz_2s_stereo_44100.mp3", 1000.0, 2.0, 44100, 2);
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(read_file_bytes(path, bytes));
+    ASSERT_TRUE(read_file_bytes(path, bytes).done());
     bytes.resize(bytes.size() / 2);
     const decoded_sound sound = decode_mp3(bytes.data(), bytes.size());
     EXPECT_GT(sound.frame_count(), 30000u);
@@ -69,7 +69,7 @@ TEST(SoundDecode, TruncatedFileGivesTheAudioBeforeTheCut) {
 TEST(SoundDecode, DecodingStopsSoonAfterTheLimit) {
     const std::string path = make_sine_mp3("sine_1000hz_2s_stereo_44100.mp3", 1000.0, 2.0, 44100, 2);
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(read_file_bytes(path, bytes));
+    ASSERT_TRUE(read_file_bytes(path, bytes).done());
     const decoded_sound sound = decode_mp3(bytes.data(), bytes.size(), 10000);
     EXPECT_GT(sound.frame_count(), 10000u);  // more than the limit: the caller sees there was more
     EXPECT_LT(sound.frame_count(), 50000u);
@@ -81,22 +81,22 @@ TEST(SoundDecode, MusicFilesThatCannotBePlayedSayWhy) {
     const std::string folder = scratch_folder() + "/refusals";
     std::filesystem::create_directories(folder);
     decoded_sound sound;
-    EXPECT_EQ(load_music_file(folder, sound), "is a folder");
-    EXPECT_EQ(load_music_file(folder + "/missing.mp3", sound), "No such file or directory");
+    EXPECT_EQ(load_music_file(folder, sound).reason, "is a folder");
+    EXPECT_EQ(load_music_file(folder + "/missing.mp3", sound).reason, "No such file or directory");
     std::ofstream(folder + "/empty.mp3").close();
-    EXPECT_EQ(load_music_file(folder + "/empty.mp3", sound), "the file is empty");
+    EXPECT_EQ(load_music_file(folder + "/empty.mp3", sound).reason, "the file is empty");
     std::ofstream(folder + "/text.mp3") << "This is a text file, not an MP3 stream at all.\n";
-    EXPECT_EQ(load_music_file(folder + "/text.mp3", sound), "no MP3 audio in it");
+    EXPECT_EQ(load_music_file(folder + "/text.mp3", sound).reason, "no MP3 audio in it");
     ASSERT_EQ(mkfifo((folder + "/pipe.mp3").c_str(), 0600), 0);
-    EXPECT_EQ(load_music_file(folder + "/pipe.mp3", sound), "is a named pipe (FIFO)");
+    EXPECT_EQ(load_music_file(folder + "/pipe.mp3", sound).reason, "is a named pipe (FIFO)");
     EXPECT_TRUE(sound.empty());
 
     const std::string tone = make_sine_mp3("sine_1000hz_2s_stereo_44100.mp3", 1000.0, 2.0, 44100, 2);
     std::vector<uint8_t> bytes;
-    std::string problem;
-    EXPECT_FALSE(read_file_bytes(tone, bytes, &problem, 1000));
-    EXPECT_NE(problem.find("more than the 1 MiB allowed"), std::string::npos) << problem;
+    const outcome refused = read_file_bytes(tone, bytes, 1000);
+    EXPECT_EQ(refused.what, tone);
+    EXPECT_NE(refused.reason.find("more than the 1 MiB allowed"), std::string::npos) << refused.reason;
     EXPECT_TRUE(bytes.empty());
-    EXPECT_EQ(load_music_file(tone, sound), "");
+    EXPECT_TRUE(load_music_file(tone, sound).done());
     EXPECT_EQ(sound.frame_count(), 88200u);
 }

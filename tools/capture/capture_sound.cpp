@@ -18,7 +18,7 @@ capture_sound::capture_sound(std::function<double()> now) : now_(std::move(now))
 bool capture_sound::init(int, int, unsigned) { return true; }
 
 FSOUND_SAMPLE* capture_sound::load(const char* file_name, unsigned) {
-    problem_ = load_music_file(file_name, music_);
+    problem_ = load_music_file(file_name, music_).reason;
     if (problem_.empty()) return reinterpret_cast<FSOUND_SAMPLE*>(&marker_);
     return nullptr;
 }
