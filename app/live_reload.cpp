@@ -50,7 +50,8 @@ void reload_file(reload_state& state, part_start& part, const std::string& path)
     }
     std::error_code ignored;
     const std::string message =
-        path + " (" + std::filesystem::absolute(path, ignored).string() + ") " + reloaded.reason + "; the last good one stays";
+        path + " (" + std::filesystem::absolute(path, ignored).string() + ") " + reloaded.reason +
+        "; the last good one stays";
     std::string& last = state.file_failures[path];
     if (last != message) std::fprintf(stderr, "velmoria: reload: %s\n", message.c_str());
     last = message;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 struct outcome {
     std::string what;     // the file or step that failed; empty when it was done

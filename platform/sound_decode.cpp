@@ -133,7 +133,8 @@ outcome load_music_file(const std::string& path, decoded_sound& sound) {
     try {
         const size_t most = size_t(max_music_seconds * 48000.0);  // the highest MP3 rate
         sound = decode_mp3(bytes.data(), bytes.size(), most);
-        if (sound.empty()) return outcome::file_failed(path, bytes.empty() ? "the file is empty" : "no MP3 audio in it");
+        if (sound.empty())
+            return outcome::file_failed(path, bytes.empty() ? "the file is empty" : "no MP3 audio in it");
         if (double(sound.frame_count()) > max_music_seconds * sound.rate) {
             sound = decoded_sound{};
             const std::string minutes = std::to_string(int(max_music_seconds / 60.0));

@@ -54,7 +54,8 @@ outcome no_display_problem() {
 outcome register_window_class(window_procedure_fn procedure) {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return outcome::failed("cannot start the window system", SDL_GetError());
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return outcome::failed("cannot start the window system", SDL_GetError());
     if (draws_nowhere(SDL_GetCurrentVideoDriver())) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return no_display_problem();

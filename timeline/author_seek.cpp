@@ -33,9 +33,7 @@ void seek_show(double music_time) {
     step_clocks_to(std::clamp(music_time, 0.0, show_end_time));
     timing.clock_reference = clock_read();
     state.drift_correction = state.drift_correction_start;
-    if (state.sound_on)
-        check_sound_call(driver_services().sound->set_position(state.music_channel, seek_sample(timing.demo_time)),
-                         "seeking the music");
+    if (state.sound_on) seek_music(timing.demo_time);
     state.music_time = timing.demo_time;
 }
 
@@ -47,7 +45,5 @@ void pause_show(bool paused) {
     sound_source& sound = *driver_services().sound;
     check_sound_call(sound.set_paused(state.music_channel, paused), paused ? "holding the music" : "letting the music go");
     // Held, the music waits at the picture's time, so that both go on together.
-    if (paused)
-        check_sound_call(sound.set_position(state.music_channel, seek_sample(state.frame_timing.demo_time)),
-                         "seeking the music");
+    if (paused) seek_music(state.frame_timing.demo_time);
 }

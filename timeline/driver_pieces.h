@@ -14,6 +14,8 @@ driver_record& held_record();
 // Music start-up (music_start.cpp): playing, or the failed start with its box.
 music_track track_of(const driver_record& state);
 show_status start_music();
+// Seeks the music to `time` (in seconds of music), a refusal said as below.
+void seek_music(double time);
 // A sound call the layer refused (a sample, unit or channel it does not hold, a
 // seek past the music's end): said once on standard error while the sound is on;
 // the show goes on.

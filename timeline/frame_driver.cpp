@@ -5,7 +5,6 @@
 // and fade, and author mode live in files of their own (driver_pieces.h).
 #include "timeline/frame_driver.h"
 
-#include "platform/exit_codes.h"
 #include "platform/file_report.h"
 #include "timeline/diagnostics.h"
 #include "timeline/driver_pieces.h"
@@ -71,17 +70,6 @@ bool load_parts() {
     return true;
 }
 
-// A part that could not load an image: the reason on standard error, then the box
-// naming the file under the image's caption.
-show_status failed_loading(const outcome& problem) {
-    show_status status;
-    status.now = show_status::state::failed;
-    status.exit_code = exit_start_failure;
-    status.problem = problem;
-    status.box_text = problem.what;
-    status.box_caption = problem.caption;
-    return status;
-}
 
 void reset_pointer_for_show() {
     driver_record& state = held_record();
@@ -137,13 +125,8 @@ void say_loaded(std::chrono::steady_clock::time_point start) {
 // The extension loader refused the context: nothing can be drawn.
 show_status failed_loader(GLenum loader) {
     const std::string reason = reinterpret_cast<const char*>(glewGetErrorString(loader));
-    show_status status;
-    status.now = show_status::state::failed;
-    status.exit_code = exit_start_failure;
-    status.problem = outcome::failed("OpenGL", "the extension loader cannot start: " + reason);
-    status.box_text = "The OpenGL extension loader cannot start:\n" + reason;
-    status.box_caption = "OpenGL";
-    return status;
+    return show_status::failed(outcome::failed("OpenGL", "the extension loader cannot start: " + reason),
+                               "The OpenGL extension loader cannot start:\n" + reason, "OpenGL");
 }
 
 }  // namespace
@@ -165,7 +148,11 @@ show_status demo_init() {
     if (loader != GLEW_OK) return failed_loader(loader);
     prepare_targets();
     const double load_start = clock_read();
-    if (!load_parts()) return failed_loading(state.part_slots[0]->init_problem);
+    if (!load_parts()) {
+        // The box names the file under the caption of its kind.
+        const outcome& problem = state.part_slots[0]->init_problem;
+        return show_status::failed(problem, problem.what, problem.caption);
+    }
     if (state.sound_on) {
         const show_status music = start_music();
         if (!music.playing()) return music;

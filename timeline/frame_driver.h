@@ -3,6 +3,7 @@
 // platform's high-resolution counter.
 #pragma once
 
+#include "platform/exit_codes.h"
 #include "platform/outcome.h"
 
 #include <string>
@@ -23,6 +24,10 @@ struct show_status {
     std::string box_caption;
 
     bool playing() const { return now == state::playing; }
+    static show_status ended() { return {state::ended, exit_normal, {}, {}, {}}; }
+    static show_status failed(outcome problem, std::string box_text, std::string box_caption) {
+        return {state::failed, exit_start_failure, std::move(problem), std::move(box_text), std::move(box_caption)};
+    }
 };
 
 // The record the driver works on: handed in once by the application, which keeps

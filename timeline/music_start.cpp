@@ -1,7 +1,6 @@
 // The frame driver's music start-up: the sound library opened, the music loaded,
 // looping, with the FFT unit on, started on the channel it lands on, and a file
 // shorter than the show said once. A failure is returned with its box.
-#include "platform/exit_codes.h"
 #include "platform/file_report.h"
 #include "platform/fsound.h"
 #include "timeline/driver_pieces.h"
@@ -24,16 +23,16 @@ void say_if_music_short() {
     if (!reason.empty()) report_file_problem(music_file, reason.c_str());
 }
 
+constexpr const char* no_sound_box = "Problem initializing FMod. \nProgram will now exit.";
+constexpr const char* no_sound_caption = "KRV  ";
+constexpr const char* no_music_box = "Problem initializing FMod. \nNo sound file.";
+constexpr const char* no_music_caption = "KRV ";
+
 // A start that failed for want of its music: the fixed box and, where the sound
-// layer gave one, what failed and why.
+// layer gave one, the file and why.
 show_status failed_start(const char* box_text, const char* box_caption, const std::string& problem) {
-    show_status status;
-    status.now = show_status::state::failed;
-    status.exit_code = exit_start_failure;
-    if (!problem.empty()) status.problem = outcome::file_failed(music_file, problem);
-    status.box_text = box_text;
-    status.box_caption = box_caption;
-    return status;
+    return show_status::failed(problem.empty() ? outcome{} : outcome::file_failed(music_file, problem), box_text,
+                               box_caption);
 }
 
 }  // namespace
@@ -47,20 +46,25 @@ show_status start_music() {
     driver_record& state = held_record();
     sound_source& sound = *driver_services().sound;
     if (!sound.init(44100, 32, 2))
-        return failed_start("Problem initializing FMod. \nProgram will now exit.", "KRV  ", sound.problem());
+        return failed_start(no_sound_box, no_sound_caption, sound.problem());
     state.music_sample = sound.load(music_file, music_load_mode);
     if (state.music_sample == nullptr)
-        return failed_start("Problem initializing FMod. \nNo sound file.", "KRV ", sound.problem());
+        return failed_start(no_music_box, no_music_caption, sound.problem());
     check_sound_call(sound.set_mode(state.music_sample, FSOUND_LOOP_NORMAL), "looping the music");
     state.fft_unit = sound.fft_unit();
     check_sound_call(sound.set_active(state.fft_unit, true), "switching the spectrum on");
     state.music_channel = sound.play(FSOUND_FREE, state.music_sample);
     if (state.music_channel < 0)
-        return failed_start("Problem initializing FMod. \nProgram will now exit.", "KRV  ",
-                            "no free sound channel to play it on");
+        return failed_start(no_sound_box, no_sound_caption, "no free sound channel to play it on");
     check_sound_call(sound.set_position(state.music_channel, 0), "starting the music at its beginning");
     say_if_music_short();
     return {};
+}
+
+void seek_music(double time) {
+    const driver_record& state = held_record();
+    check_sound_call(driver_services().sound->set_position(state.music_channel, seek_sample(time)),
+                     "seeking the music");
 }
 
 void check_sound_call(bool taken, const char* what) {

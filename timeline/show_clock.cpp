@@ -62,9 +62,7 @@ void skip_to_start() {
     driver_record& state = held_record();
     if (state.start_time <= 0.0 || state.part_slots[0] == nullptr) return;
     step_clocks_to(state.start_time);
-    if (state.sound_on)
-        check_sound_call(driver_services().sound->set_position(state.music_channel, seek_sample(state.frame_timing.demo_time)),
-                         "seeking the music");
+    if (state.sound_on) seek_music(state.frame_timing.demo_time);
 }
 
 void clock_reset() {

@@ -1,7 +1,6 @@
 // The frame driver's end: the show's end and the closing fade, whose veil is
 // drawn by render/ and whose volume follows it; the fade run out hands over the
 // notes and ends the show, which the application then closes.
-#include "platform/exit_codes.h"
 #include "platform/file_report.h"
 #include "platform/fsound.h"
 #include "render/fade_veil.h"
@@ -39,10 +38,7 @@ show_status end_show(bool close_sound) {
     if (close_sound) driver_services().sound->close();
     delete state.part_slots[0];
     state.part_slots[0] = nullptr;
-    show_status ended;
-    ended.now = show_status::state::ended;
-    ended.exit_code = exit_normal;
-    return ended;
+    return show_status::ended();
 }
 
 show_status run_closing_fade() {
